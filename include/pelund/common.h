@@ -1,0 +1,34 @@
+/* PelundLib: what every family header shares: the export macro, the result
+   codes, the UTF-16 character type and the version. Usable from C99 and C++. */
+#ifndef PELUND_COMMON_H
+#define PELUND_COMMON_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#define PELUNDLIB_VERSION_MAJOR 1
+#define PELUNDLIB_VERSION_MINOR 0
+#define PELUNDLIB_VERSION_PATCH 0
+
+#if defined(__GNUC__) || defined(__clang__)
+#define PELUND_API __attribute__((visibility("default")))
+#else
+#define PELUND_API
+#endif
+
+#ifdef __cplusplus
+#define PELUND_BEGIN_DECLS extern "C" {
+#define PELUND_END_DECLS }
+/* One UTF-16 code unit, as taken and returned by every W function. */
+typedef char16_t ps_char16;
+#else
+#define PELUND_BEGIN_DECLS
+#define PELUND_END_DECLS
+typedef uint_least16_t ps_char16;
+#endif
+
+/* Result of an operation that does something. Predicates return 1 or 0. */
+#define PS_SUCCESS 0
+#define PS_FAILURE 0x8000
+
+#endif

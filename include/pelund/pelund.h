@@ -1,0 +1,9 @@
+/* PelundLib: the whole interface. */
+#ifndef PELUND_PELUND_H
+#define PELUND_PELUND_H
+
+#include "pelund/common.h"
+#include "pelund/misc.h"
+#include "pelund/tokens.h"
+
+#endif

@@ -1,0 +1,34 @@
+// Argument handling shared by the pelund subcommands.
+#ifndef PELUND_TOOLS_CLI_H
+#define PELUND_TOOLS_CLI_H
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+struct Args {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;  // "--sep ," gives {"sep", ","}
+
+    bool has(const std::string& name) const { return options.count(name) != 0; }
+    std::string get(const std::string& name, const std::string& fallback = "") const
+    {
+        auto it = options.find(name);
+        return it == options.end() ? fallback : it->second;
+    }
+};
+
+// Splits ARGV into positional words and "--name value" options; an option
+// without a value (last word, or followed by another option) is given "1".
+Args parse(int argc, char** argv, int first);
+
+int usageError(const char* usage);
+
+}  // namespace cli
+
+// One function per subcommand; each returns the process exit status.
+int cmdTokens(const cli::Args& args);
+
+#endif

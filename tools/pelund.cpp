@@ -1,0 +1,65 @@
+// pelund: the library's functions from a shell.
+#include "cli.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace cli {
+
+Args parse(int argc, char** argv, int first)
+{
+    Args args;
+    for (int i = first; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--", 2) == 0 && argv[i][2]) {
+            std::string name = argv[i] + 2;
+            bool valued = i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0;
+            args.options[name] = valued ? argv[++i] : "1";
+        } else {
+            args.positional.push_back(argv[i]);
+        }
+    }
+    return args;
+}
+
+int usageError(const char* usage)
+{
+    std::fprintf(stderr, "usage: pelund %s\n", usage);
+    return 2;
+}
+
+}  // namespace cli
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const cli::Args&);
+    const char* summary;
+};
+
+const Command commands[] = {
+    {"tokens", cmdTokens, "TEXT [--sep S --skip S --trim S --remove S --stop S --quote S]"},
+};
+
+void listCommands()
+{
+    std::fprintf(stderr, "usage: pelund COMMAND ARGS...\n");
+    for (const Command& c : commands)
+        std::fprintf(stderr, "  pelund %s %s\n", c.name, c.summary);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        listCommands();
+        return 2;
+    }
+    for (const Command& c : commands)
+        if (std::strcmp(argv[1], c.name) == 0)
+            return c.run(cli::parse(argc, argv, 2));
+    std::fprintf(stderr, "pelund: unknown command '%s'\n", argv[1]);
+    listCommands();
+    return 2;
+}
