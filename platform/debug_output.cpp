@@ -60,7 +60,10 @@ void debugOutput(std::string_view line)
 {
     std::lock_guard<std::mutex> hold(channelLock);
     if (channelHook) {
-        channelHook(line);
+        try {
+            channelHook(line);
+        } catch (...) {
+        }
         return;
     }
     if (!logTried) {

@@ -20,9 +20,10 @@ std::set<std::string> declaredFunctions()
     const std::regex decl(R"(PELUND_API[^;{]*?\b([A-Za-z_][A-Za-z0-9_]*)\s*\()");
     for (const auto& entry : std::filesystem::directory_iterator(PELUND_INCLUDE_DIR)) {
         std::ifstream in(entry.path());
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string s = text.str();
+        std::string s, line;
+        while (std::getline(in, line))
+            if (line.find("#define") == std::string::npos)  // the macro itself
+                s += line + "\n";
         for (std::sregex_iterator it(s.begin(), s.end(), decl), end; it != end; ++it)
             names.insert((*it)[1]);
     }

@@ -1,0 +1,150 @@
+#include "pelund/tokens.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::u16string widen(const std::string& s)
+{
+    return std::u16string(s.begin(), s.end());
+}
+
+struct Sets {
+    const char* skip = nullptr;
+    const char* trim = nullptr;
+    const char* remove = nullptr;
+    const char* separator = nullptr;
+    const char* stop = nullptr;
+    const char* quote = nullptr;
+    int size = 0;
+};
+
+// Each call of the walk: the token and the count it returned.
+using Steps = std::vector<std::pair<std::string, int>>;
+
+// Calls the sized Ext form (every other form is a special case of it) from
+// the start until it returns 0, in both widths; the two must agree.
+Steps walk(const std::string& source, const Sets& s)
+{
+    Steps steps;
+    std::vector<char> out(source.size() + 1);
+    std::vector<char16_t> wout(source.size() + 1);
+    std::u16string wsource = widen(source);
+    auto w = [](const char* set) { return set ? widen(set) : std::u16string(); };
+    std::u16string wskip = w(s.skip), wtrim = w(s.trim), wremove = w(s.remove),
+                   wsep = w(s.separator), wstop = w(s.stop), wquote = w(s.quote);
+    auto wp = [](const char* set, const std::u16string& ws) { return set ? ws.c_str() : nullptr; };
+    size_t pos = 0;
+    for (int guard = 0; guard < 100; ++guard) {
+        int n = psString_getTokenSizedExtA(out.data(), source.c_str() + pos, s.skip, s.trim,
+                                           s.remove, s.separator, s.stop, s.quote, s.size);
+        int wn = psString_getTokenSizedExtW(wout.data(), wsource.c_str() + pos,
+                                            wp(s.skip, wskip), wp(s.trim, wtrim),
+                                            wp(s.remove, wremove), wp(s.separator, wsep),
+                                            wp(s.stop, wstop), wp(s.quote, wquote), s.size);
+        EXPECT_EQ(n, wn) << source;
+        EXPECT_EQ(widen(out.data()), std::u16string(wout.data())) << source;
+        steps.emplace_back(out.data(), n);
+        if (n == 0)
+            break;
+        pos += size_t(n);
+    }
+    return steps;
+}
+
+}  // namespace
+
+TEST(Tokens, Walks)
+{
+    struct Case {
+        const char* source;
+        Sets sets;
+        Steps expected;
+    } cases[] = {
+        {"a,b,c", {.separator = ","}, {{"a", 2}, {"b", 2}, {"c", 1}, {"", 0}}},
+        {"  key = value", {.skip = " ", .trim = " ", .separator = "="},
+         {{"key", 7}, {"value", 6}, {"", 0}}},
+        {"ab;cd", {.stop = ";"}, {{"ab", 2}, {"", 0}}},
+        {"a-b-c", {.remove = "-"}, {{"abc", 5}, {"", 0}}},
+        {"abcdef", {.size = 3}, {{"abc", 3}, {"def", 3}, {"", 0}}},
+        {"|a,b|,c", {.separator = ",", .quote = "|"}, {{"a,b", 6}, {"c", 1}, {"", 0}}},
+        // Quoting protects stops and removable characters too; trimming still
+        // reaches into a quoted tail.
+        {"|a;-b  |;x", {.trim = " ", .remove = "-", .stop = ";", .quote = "|"},
+         {{"a;-b", 8}, {"", 0}}},
+        {"|open,end", {.separator = ",", .quote = "|"}, {{"open,end", 9}, {"", 0}}},
+        {"", {.separator = ","}, {{"", 0}}},
+        {"   ", {.skip = " ", .separator = ","}, {{"", 3}, {"", 0}}},
+        {"a,,b,", {.separator = ","}, {{"a", 2}, {"", 1}, {"b", 2}, {"", 0}}},
+        // Separator is tested before stop, stop before remove.
+        {"x;y", {.remove = ";", .separator = ";", .stop = ";"}, {{"x", 2}, {"y", 1}, {"", 0}}},
+        {"x;y", {.remove = ";", .stop = ";"}, {{"x", 1}, {"", 0}}},
+        // An empty set is no set.
+        {"a,b", {.skip = "", .trim = "", .remove = "", .separator = "", .stop = ""},
+         {{"a,b", 3}, {"", 0}}},
+        // Size counts from the call's position and includes skipped text.
+        {"  abcd", {.skip = " ", .size = 4}, {{"ab", 4}, {"cd", 2}, {"", 0}}},
+        {"ab", {.separator = ",", .size = -1}, {{"ab", 2}, {"", 0}}},
+        {"ab  ,", {.trim = " ", .separator = ","}, {{"ab", 5}, {"", 0}}},
+        {"\xe9t\xe9,x", {.separator = ","}, {{"\xe9t\xe9", 4}, {"x", 1}, {"", 0}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(walk(c.source, c.sets), c.expected) << "source '" << c.source << "'";
+}
+
+TEST(Tokens, PlainFormsAreTheSizedFormsWithSizeZero)
+{
+    char out[32];
+    EXPECT_EQ(psString_getTokenA(out, "  a b,c", " ", nullptr, " ", ",", nullptr), 6);
+    EXPECT_STREQ(out, "ab");
+    EXPECT_EQ(psString_getTokenExtA(out, "'a,b',c", nullptr, nullptr, nullptr, ",", nullptr, "'"),
+              6);
+    EXPECT_STREQ(out, "a,b");
+    char16_t wout[32];
+    EXPECT_EQ(psString_getTokenW(wout, u"  a b,c", u" ", nullptr, u" ", u",", nullptr), 6);
+    EXPECT_EQ(std::u16string(wout), u"ab");
+    EXPECT_EQ(psString_getTokenExtW(wout, u"'a,b',c", nullptr, nullptr, nullptr, u",", nullptr,
+                                    u"'"),
+              6);
+    EXPECT_EQ(std::u16string(wout), u"a,b");
+}
+
+TEST(Tokens, NullSourceLeavesOutputAndNullOutputOnlyCounts)
+{
+    char out[8] = "keep";
+    EXPECT_EQ(psString_getTokenA(out, nullptr, nullptr, nullptr, nullptr, ",", nullptr), 0);
+    EXPECT_STREQ(out, "keep");
+    char16_t wout[8] = u"keep";
+    EXPECT_EQ(psString_getTokenW(wout, nullptr, nullptr, nullptr, nullptr, u",", nullptr), 0);
+    EXPECT_EQ(std::u16string(wout), u"keep");
+    EXPECT_EQ(psString_getTokenA(nullptr, "abc,d", nullptr, nullptr, nullptr, ",", nullptr), 4);
+}
+
+TEST(Tokens, WideSetsWithUnitsAboveLatin1)
+{
+    char16_t out[16];
+    // U+2022 as separator and U+00A0 as skip; U+0122 must not match 0x22.
+    EXPECT_EQ(psString_getTokenW(out, u"\u00a0a\u0122\u2022b", u"\u00a0", nullptr, nullptr,
+                                 u"\u2022\"", nullptr),
+              4);
+    EXPECT_EQ(std::u16string(out), u"a\u0122");
+}
+
+TEST(Tokens, LongListWalksInLinearSteps)
+{
+    std::string list;
+    for (int i = 0; i < 20000; ++i)
+        list += std::to_string(i) + ",";
+    std::vector<char> out(16);
+    size_t pos = 0;
+    int count = 0;
+    for (int n; (n = psString_getTokenA(out.data(), list.c_str() + pos, nullptr, nullptr, nullptr,
+                                        ",", nullptr)) > 0;
+         pos += size_t(n))
+        ++count;
+    EXPECT_EQ(count, 20000);
+    EXPECT_EQ(pos, list.size());
+}
