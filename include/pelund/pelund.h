@@ -4,6 +4,8 @@
 
 #include "pelund/common.h"
 #include "pelund/misc.h"
+#include "pelund/strings.h"
 #include "pelund/tokens.h"
+#include "pelund/wildcards.h"
 
 #endif

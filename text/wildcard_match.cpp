@@ -1,0 +1,441 @@
+// Wildcard matching without exponential blow-up.
+//
+// The meaning of a pattern is given by a recursive definition: a '*' tries
+// the rest of the pattern at every later string position, a bar tries the
+// rest at the current position and then one character on, and the first
+// success wins. Taken literally that costs time exponential in the number of
+// stars, and stack depth proportional to the pattern and string.
+//
+// Here the same definition is searched depth first with an explicit stack.
+// A search state is (pattern position, string position, mode); every state
+// is a pure function of those three values, since the rest of the pattern
+// and string are fixed. A star at (i, j) becomes the two alternatives
+// "rest after the star at j" and "the same star at j + 1", which together
+// are the OR over all later positions; a bar becomes "rest at j" and "rest
+// at j + 1". Brackets, '?' and plain characters are deterministic steps.
+//
+// States that have been entered once and are met again have already failed:
+// a state cannot reach itself (every step advances a position), and the
+// search stops at the first success. After a step budget that only hard
+// patterns exhaust, entered choice states are remembered, which bounds the
+// work by the number of distinct states, |pattern| x |string|. Below the
+// budget nothing is recorded and the common case pays nothing.
+//
+// Comma-list alternatives are matched as separate searches over a range of
+// the pattern and a prefix of the string. An alternative holds no comma, so
+// no list nests inside one, and the native stack depth stays constant.
+//
+// Mode matters for the Plus flavour only: its own steps use its permissive
+// bracket rules, while everything it reaches through a star, a bar or a
+// list alternative is matched by the standard rules.
+#include "text/wildcard_match.h"
+
+#include "text/char_class.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace pelund {
+
+template <class Ch>
+int alternativeLengthOf(const Ch* text, size_t n, size_t* start)
+{
+    size_t k = start ? *start : 0;
+    if (k < n && text[k] == '^') {
+        ++k;
+        if (start)
+            *start = k;
+    }
+    int count = 0;
+    size_t depth = 0;
+    for (; k < n; ++k) {
+        if (text[k] == '[') {
+            ++depth;
+        } else if (text[k] == ']') {
+            if (depth == 0)
+                break;
+            --depth;
+        } else {
+            ++count;
+        }
+    }
+    for (size_t d = 0; d < n; ++d) {
+        if (text[d] != '-')
+            continue;
+        if (d > 0 && d + 1 < n && isAsciiAlnum(text[d - 1]) && isAsciiAlnum(text[d + 1]))
+            count -= 2;
+        break;
+    }
+    return count;
+}
+
+int alternativeLength(const char* text, size_t n, size_t* start)
+{
+    return alternativeLengthOf(text, n, start);
+}
+
+namespace {
+
+constexpr size_t none = size_t(-1);
+
+template <class Ch>
+class Matcher {
+public:
+    Matcher(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs,
+            WildcardFlavor flavor)
+        : p_(p), pn_(pn), s_(s), sn_(sn), level_(std::min(level, 3)), cs_(cs), flavor_(flavor),
+          budget_(1024 + 4 * (pn + sn))
+    {
+        literalTail_ = pn_;
+        while (literalTail_ > 0 && !special(p_[literalTail_ - 1]))
+            --literalTail_;
+    }
+
+    bool run()
+    {
+        if (level_ == 0) {
+            if (pn_ != sn_)
+                return false;
+            return std::equal(p_, p_ + pn_, s_);
+        }
+        if (level_ < 0)
+            return sn_ == 0;
+        if (follow({0, 0, Own}))
+            return true;
+        while (!pending_.empty()) {
+            Pending& top = pending_.back();
+            State st{top.i, top.from, top.mode};
+            if (top.from < top.to)
+                ++top.from;
+            else
+                pending_.pop_back();
+            if (firstVisit(st, Entered) && follow(st))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    enum : uint8_t { Own = 0, Std = 1 };
+    // A state is remembered separately as taken from the stack and as the
+    // place of a star or bar choice: a target can itself be a choice.
+    enum : uint8_t { Entered = 0, Chose = 1 };
+    static constexpr size_t setLimit = std::is_same_v<Ch, char> ? 255 : 511;
+
+    struct State {
+        size_t i, j;
+        uint8_t mode;
+    };
+
+    // Alternatives still to try: pattern position I at every string position
+    // FROM to TO, in that order.
+    struct Pending {
+        size_t i, from, to;
+        uint8_t mode;
+    };
+
+    struct Step {
+        bool ok;
+        size_t i, j;
+        bool openEnd;
+    };
+
+    bool plusRules(uint8_t mode) const { return flavor_ == WildcardFlavor::Plus && mode == Own; }
+    uint8_t recursionMode(uint8_t mode) const
+    {
+        return flavor_ == WildcardFlavor::Plus ? uint8_t(Std) : mode;
+    }
+
+    bool special(Ch c) const
+    {
+        return c == '?' || c == '*' || (c == '[' && level_ >= 2) || (c == '|' && level_ >= 3);
+    }
+
+    void tryLater(size_t i, size_t from, size_t to, uint8_t mode)
+    {
+        if (from <= to)
+            pending_.push_back({i, from, to, mode});
+    }
+
+    // Follows the deterministic steps from ST, leaving the other branches of
+    // every choice on the stack. True on a match.
+    bool follow(State st)
+    {
+        size_t i = st.i, j = st.j;
+        uint8_t mode = st.mode;
+        bool openEnd = false;
+        for (;;) {
+            if (++steps_ > budget_ && !memoOn_)
+                enableMemo();
+            if (i == pn_)
+                return openEnd || j == sn_;
+            openEnd = false;
+            Ch c = p_[i];
+            if (c == '?') {
+                if (j >= sn_ || !isAsciiAlnum(s_[j]))
+                    return false;
+                ++i;
+                ++j;
+            } else if (c == '*') {
+                // A run of stars means what one star means.
+                size_t e = i + 1;
+                while (e < pn_ && p_[e] == '*')
+                    ++e;
+                if (e == pn_)
+                    return true;
+                if (!firstVisit({i, j, mode}, Chose))
+                    return false;
+                if (e == literalTail_) {
+                    size_t tail = pn_ - literalTail_;
+                    return sn_ - j >= tail && literalEqual(literalTail_, sn_ - tail);
+                }
+                if (!special(p_[e]))
+                    while (j < sn_ && !sameChar(p_[e], s_[j], cs_))
+                        ++j;
+                mode = recursionMode(mode);
+                tryLater(e, j + 1, sn_, mode);
+                i = e;
+            } else if (c == '|' && level_ == 3) {
+                size_t k = i + 1;
+                while (k < pn_ && p_[k] == '|')
+                    ++k;
+                size_t run = k - i;
+                if (k == pn_)
+                    return sn_ - j <= run;
+                if (!firstVisit({i, j, mode}, Chose))
+                    return false;
+                // The run takes zero to RUN characters, each choice matched by
+                // the standard rules. In the Plus flavour's own steps the
+                // path that takes one character at every bar stays in its
+                // own mode, subject to the quick rejection of long runs.
+                if (plusRules(mode) && j + run <= sn_ &&
+                    !(run >= 2 && pn_ - k >= 2 && quickRejects(k, j + run - 2)))
+                    tryLater(k, j + run, j + run, mode);
+                size_t last = std::min(j + run - (plusRules(mode) ? 1 : 0), sn_);
+                mode = recursionMode(mode);
+                tryLater(k, j + 1, last, mode);
+                i = k;
+            } else if (c == '[' && level_ >= 2) {
+                Step step = bracket(i, j, mode);
+                if (!step.ok)
+                    return false;
+                i = step.i;
+                j = step.j;
+                openEnd = step.openEnd;
+            } else {
+                if (j >= sn_ || !sameChar(c, s_[j], cs_))
+                    return false;
+                ++i;
+                ++j;
+            }
+        }
+    }
+
+    bool literalEqual(size_t i, size_t j) const
+    {
+        for (; i < pn_; ++i, ++j)
+            if (!sameChar(p_[i], s_[j], cs_))
+                return false;
+        return true;
+    }
+
+    // A bracket at I: a set, a negated set or (level 3) a comma list.
+    Step bracket(size_t i, size_t j, uint8_t mode)
+    {
+        const Step fail{false, 0, 0, false};
+        size_t k = i + 1;
+        bool negated = k < pn_ && p_[k] == '^';
+        if (negated)
+            ++k;
+        size_t close = none, depth = 1;
+        for (size_t q = k; q < pn_; ++q) {
+            if (p_[q] == '[') {
+                ++depth;
+            } else if (p_[q] == ']' && --depth == 0) {
+                close = q;
+                break;
+            }
+        }
+        if (j >= sn_)
+            return fail;  // every form of bracket needs a character
+        if (close == none)
+            return {true, std::min(k + 1, pn_), j + 1, false};  // unterminated: any one
+        const Ch* set = p_ + k;
+        size_t n = std::min(close - k, setLimit);
+        if (level_ == 3) {
+            size_t comma = std::find(set, set + n, Ch(',')) - set;
+            if (comma != n && comma != 0)
+                return list(set, n, close, j, mode, negated);
+        }
+        bool hit = inSet(set, n, s_[j], plusRules(mode));
+        if (hit == negated)
+            return fail;
+        return {true, close + 1, j + 1, false};
+    }
+
+    bool inSet(const Ch* set, size_t n, Ch c, bool plus) const
+    {
+        for (size_t q = 0; q < n;) {
+            if (q != 0 && q != n - 1 && set[q] == '-') {
+                if (inRange(set[q - 1], set[q + 1], c))
+                    return true;
+                q += 2;
+            } else {
+                Ch m = set[q];
+                if (plus && (m == '*' || m == '?' || m == '|'))
+                    return true;
+                if (sameChar(m, c, cs_))
+                    return true;
+                ++q;
+            }
+        }
+        return false;
+    }
+
+    // Range ends compare as signed bytes in 8-bit text, as unsigned units in
+    // UTF-16.
+    bool inRange(Ch a, Ch b, Ch c) const
+    {
+        auto key = [this](Ch x) {
+            Ch u = cs_ ? x : toUpperAscii(x);
+            if constexpr (std::is_same_v<Ch, char>)
+                return int(static_cast<signed char>(u));
+            else
+                return int(unitOf(u));
+        };
+        int lo = std::min(key(a), key(b)), hi = std::max(key(a), key(b)), v = key(c);
+        return lo <= v && v <= hi;
+    }
+
+    // The first alternative that matches at J is taken, and there is no
+    // going back into later ones.
+    Step list(const Ch* set, size_t n, size_t close, size_t j, uint8_t mode, bool negated)
+    {
+        const size_t rest = std::min(sn_ - j, setLimit);
+        const WildcardFlavor sub =
+            flavor_ == WildcardFlavor::Plus ? WildcardFlavor::Standard : flavor_;
+        bool matched = false, openEnd = false;
+        size_t taken = 0;
+        for (size_t a = 0; a < n && !matched;) {
+            size_t b = a;
+            while (b < n && set[b] != ',')
+                ++b;
+            const Ch* alt = set + a;
+            size_t an = b - a;
+            a = b + 1;
+            if (an == 0)
+                continue;
+            bool starred = std::find(alt, alt + an, Ch('*')) != alt + an ||
+                           std::find(alt, alt + an, Ch('|')) != alt + an;
+            if (starred) {
+                for (size_t len = rest; len >= 1 && !matched; --len) {
+                    if (Matcher(alt, an, s_ + j, len, level_, cs_, sub).run()) {
+                        matched = true;
+                        taken = len;
+                        openEnd = alt[an - 1] == '*';
+                    }
+                }
+            } else {
+                long long len = (long long)an;
+                if constexpr (std::is_same_v<Ch, char>)
+                    if (plusRules(mode))
+                        len = alternativeLengthOf(alt, an, nullptr);
+                if (len >= 0 && size_t(len) <= rest &&
+                    Matcher(alt, an, s_ + j, size_t(len), level_, cs_, sub).run()) {
+                    matched = true;
+                    taken = size_t(len);
+                }
+            }
+        }
+        if (negated) {
+            // Fails where an alternative matches, else takes one character.
+            if (matched)
+                return {false, 0, 0, false};
+            return {true, close + 1, j + 1, false};
+        }
+        if (!matched)
+            return {false, 0, 0, false};
+        return {true, close + 1, j + taken, openEnd};
+    }
+
+    // Before a run of two or more bars with at least two pattern characters
+    // after it, the Plus flavour requires that '*' and the rest match from J.
+    bool quickRejects(size_t k, size_t j)
+    {
+        uint64_t key = uint64_t(k) << 32 ^ uint64_t(j);
+        auto found = quick_.find(key);
+        if (found != quick_.end())
+            return found->second;
+        std::basic_string<Ch> starred(1, Ch('*'));
+        starred.append(p_ + k, pn_ - k);
+        bool rejects = !Matcher(starred.data(), starred.size(), s_ + j, sn_ - j, level_, cs_,
+                                WildcardFlavor::Standard)
+                            .run();
+        quick_.emplace(key, rejects);
+        return rejects;
+    }
+
+    void enableMemo()
+    {
+        memoOn_ = true;
+        if (pn_ >= (size_t(1) << 31) || sn_ >= (size_t(1) << 31))
+            return;  // beyond any real name: search on without memory
+        uint64_t states = uint64_t(pn_ + 1) * uint64_t(sn_ + 1) * 4;
+        if (states <= (uint64_t(1) << 26))
+            seenBits_.assign(size_t(states / 64 + 1), 0);
+        remember_ = true;
+    }
+
+    // False when ST was entered before (and so failed).
+    bool firstVisit(const State& st, uint8_t kind)
+    {
+        if (!remember_)
+            return true;
+        uint64_t key = ((uint64_t(st.i) * uint64_t(sn_ + 1) + st.j) * 2 + st.mode) * 2 + kind;
+        if (!seenBits_.empty()) {
+            uint64_t& word = seenBits_[key >> 6];
+            uint64_t bit = uint64_t(1) << (key & 63);
+            if (word & bit)
+                return false;
+            word |= bit;
+            return true;
+        }
+        return seenSet_.insert(key).second;
+    }
+
+    const Ch* p_;
+    size_t pn_;
+    const Ch* s_;
+    size_t sn_;
+    int level_;
+    bool cs_;
+    WildcardFlavor flavor_;
+    size_t literalTail_;
+    std::vector<Pending> pending_;
+    size_t steps_ = 0, budget_;
+    bool memoOn_ = false, remember_ = false;
+    std::vector<uint64_t> seenBits_;
+    std::unordered_set<uint64_t> seenSet_;
+    std::unordered_map<uint64_t, bool> quick_;
+};
+
+}  // namespace
+
+bool matchRange(const char* pattern, size_t pn, const char* string, size_t sn, int level,
+                bool caseSensitive, WildcardFlavor flavor)
+{
+    return Matcher<char>(pattern, pn, string, sn, level, caseSensitive, flavor).run();
+}
+
+bool matchRange(const char16_t* pattern, size_t pn, const char16_t* string, size_t sn,
+                int level, bool caseSensitive, WildcardFlavor flavor)
+{
+    return Matcher<char16_t>(pattern, pn, string, sn, level, caseSensitive, flavor).run();
+}
+
+}  // namespace pelund
