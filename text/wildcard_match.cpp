@@ -14,10 +14,10 @@
 // are the OR over all later positions; a bar becomes "rest at j" and "rest
 // at j + 1". Brackets, '?' and plain characters are deterministic steps.
 //
-// States that have been entered once and are met again have already failed:
-// a state cannot reach itself (every step advances a position), and the
-// search stops at the first success. After a step budget that only hard
-// patterns exhaust, entered choice states are remembered, which bounds the
+// Every choice is an OR, so the match is a question of reachability: does
+// some path of states lead to a success? A state met a second time can be
+// dropped, whatever the order of the search. After a step budget that only
+// hard patterns exhaust, entered states are remembered, which bounds the
 // work by the number of distinct states, |pattern| x |string|. Below the
 // budget nothing is recorded and the common case pays nothing.
 //
@@ -29,6 +29,8 @@
 // bracket rules, while everything it reaches through a star, a bar or a
 // list alternative is matched by the standard rules.
 #include "text/wildcard_match.h"
+
+#include "frame/text_forms.h"
 
 #include "text/char_class.h"
 
@@ -84,6 +86,189 @@ namespace {
 constexpr size_t none = size_t(-1);
 
 template <class Ch>
+constexpr size_t setLimit = std::is_same_v<Ch, char> ? 255 : 511;
+
+template <class Ch>
+bool isSpecial(Ch c, int level)
+{
+    return c == '?' || c == '*' || (c == '[' && level >= 2) || (c == '|' && level >= 3);
+}
+
+// Where the literal tail of a pattern starts: no special character follows.
+template <class Ch>
+size_t literalTailOf(const Ch* p, size_t pn, int level)
+{
+    while (pn > 0 && !isSpecial(p[pn - 1], level))
+        --pn;
+    return pn;
+}
+
+// A bracket at I: its set text, the ']' that closes it, or none.
+struct Bracket {
+    size_t set, setLen, close;
+    bool negated, list;
+};
+
+template <class Ch>
+Bracket parseBracket(const Ch* p, size_t pn, size_t i, int level)
+{
+    Bracket b{i + 1, 0, none, false, false};
+    if (b.set < pn && p[b.set] == '^') {
+        b.negated = true;
+        ++b.set;
+    }
+    size_t depth = 1;
+    for (size_t q = b.set; q < pn; ++q) {
+        if (p[q] == '[') {
+            ++depth;
+        } else if (p[q] == ']' && --depth == 0) {
+            b.close = q;
+            break;
+        }
+    }
+    if (b.close == none)
+        return b;
+    b.setLen = std::min(b.close - b.set, setLimit<Ch>);
+    if (level == 3) {
+        const Ch* set = p + b.set;
+        size_t comma = size_t(std::find(set, set + b.setLen, Ch(',')) - set);
+        b.list = comma != b.setLen && comma != 0;
+    }
+    return b;
+}
+
+// Range ends compare as signed bytes in 8-bit text, as unsigned units in
+// UTF-16.
+template <class Ch>
+bool inRange(Ch a, Ch b, Ch c, bool cs)
+{
+    auto key = [cs](Ch x) {
+        Ch u = cs ? x : toUpperAscii(x);
+        if constexpr (std::is_same_v<Ch, char>)
+            return int(static_cast<signed char>(u));
+        else
+            return int(unitOf(u));
+    };
+    int lo = std::min(key(a), key(b)), hi = std::max(key(a), key(b)), v = key(c);
+    return lo <= v && v <= hi;
+}
+
+// PLUS: a '*', '?' or '|' member stands for any character.
+template <class Ch>
+bool inSet(const Ch* set, size_t n, Ch c, bool cs, bool plus)
+{
+    for (size_t q = 0; q < n;) {
+        if (q != 0 && q != n - 1 && set[q] == '-') {
+            if (inRange(set[q - 1], set[q + 1], c, cs))
+                return true;
+            q += 2;
+        } else {
+            Ch m = set[q];
+            if (plus && (m == '*' || m == '?' || m == '|'))
+                return true;
+            if (sameChar(m, c, cs))
+                return true;
+            ++q;
+        }
+    }
+    return false;
+}
+
+// One element that takes exactly one character C: '?', a plain character,
+// or a bracket that is no comma list. Returns the pattern position after
+// it, or none when C does not fit.
+template <class Ch>
+size_t singleStep(const Ch* p, size_t pn, size_t i, Ch c, int level, bool cs, bool plus)
+{
+    Ch e = p[i];
+    if (e == '?')
+        return isAsciiAlnum(c) ? i + 1 : none;
+    if (e == '[' && level >= 2) {
+        Bracket b = parseBracket(p, pn, i, level);
+        if (b.close == none)
+            return std::min(b.set + 1, pn);  // unterminated: any one character
+        return inSet(p + b.set, b.setLen, c, cs, plus) != b.negated ? b.close + 1 : none;
+    }
+    return sameChar(e, c, cs) ? i + 1 : none;
+}
+
+// Patterns in which every element but the stars takes exactly one
+// character (all of levels 1 and 2; level 3 without bars and lists) are
+// matched by the classic method: only the last star passed is ever
+// revisited. Choosing the earliest place for each piece between stars leaves
+// the most string for the rest, and a star followed by the rest matches from
+// a place whenever it matches from a later one, so nothing is lost.
+// SN may be none for a NUL-terminated string of unknown length.
+template <class Ch>
+bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs, bool plus)
+{
+    auto atEnd = [&](size_t j) { return j == sn || (sn == none && s[j] == 0); };
+    size_t i = 0, j = 0, starI = none, starJ = 0, tail = none;
+    // The literal head, compared straight away: most names fail here.
+    while (i < pn && !isSpecial(p[i], level)) {
+        if (atEnd(j) || !sameChar(p[i], s[j], cs))
+            return false;
+        ++i;
+        ++j;
+    }
+    for (;;) {
+        if (i < pn && p[i] == '*') {
+            size_t e = i + 1;
+            while (e < pn && p[e] == '*')
+                ++e;
+            if (e == pn)
+                return true;
+            plus = false;
+            if (tail == none)
+                tail = literalTailOf(p, pn, level);
+            if (e == tail) {
+                size_t len = sn != none ? sn : j + strLen(s + j);
+                size_t tn = pn - tail;
+                if (len - j < tn)
+                    return false;
+                for (size_t k = 0; k < tn; ++k)
+                    if (!sameChar(p[tail + k], s[len - tn + k], cs))
+                        return false;
+                return true;
+            }
+            i = starI = e;
+            starJ = j;
+            continue;
+        }
+        if (i < pn && !atEnd(j)) {
+            size_t next = singleStep(p, pn, i, s[j], level, cs, plus);
+            if (next != none) {
+                i = next;
+                ++j;
+                continue;
+            }
+        } else if (i == pn && atEnd(j)) {
+            return true;
+        }
+        if (starI == none || atEnd(starJ))
+            return false;
+        i = starI;
+        j = ++starJ;
+    }
+}
+
+template <class Ch>
+bool takesSingleCharacters(const Ch* p, size_t pn, int level)
+{
+    if (level <= 2)
+        return true;
+    for (size_t k = 0; k < pn; ++k)
+        if (p[k] == '|' || p[k] == ',')
+            return false;
+    return true;
+}
+
+template <class Ch>
+bool matchAny(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs,
+              WildcardFlavor flavor);
+
+// The depth-first search for patterns with bars or comma lists.
+template <class Ch>
 class Matcher {
 public:
     Matcher(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs,
@@ -91,20 +276,11 @@ public:
         : p_(p), pn_(pn), s_(s), sn_(sn), level_(std::min(level, 3)), cs_(cs), flavor_(flavor),
           budget_(1024 + 4 * (pn + sn))
     {
-        literalTail_ = pn_;
-        while (literalTail_ > 0 && !special(p_[literalTail_ - 1]))
-            --literalTail_;
+        literalTail_ = literalTailOf(p_, pn_, level_);
     }
 
     bool run()
     {
-        if (level_ == 0) {
-            if (pn_ != sn_)
-                return false;
-            return std::equal(p_, p_ + pn_, s_);
-        }
-        if (level_ < 0)
-            return sn_ == 0;
         if (follow({0, 0, Own}))
             return true;
         while (!pending_.empty()) {
@@ -125,7 +301,7 @@ private:
     // A state is remembered separately as taken from the stack and as the
     // place of a star or bar choice: a target can itself be a choice.
     enum : uint8_t { Entered = 0, Chose = 1 };
-    static constexpr size_t setLimit = std::is_same_v<Ch, char> ? 255 : 511;
+    static constexpr size_t setLimit = pelund::setLimit<Ch>;
 
     struct State {
         size_t i, j;
@@ -137,6 +313,10 @@ private:
     struct Pending {
         size_t i, from, to;
         uint8_t mode;
+    };
+
+    struct Interval {
+        size_t lo = none, hi = none;
     };
 
     struct Step {
@@ -151,15 +331,32 @@ private:
         return flavor_ == WildcardFlavor::Plus ? uint8_t(Std) : mode;
     }
 
-    bool special(Ch c) const
-    {
-        return c == '?' || c == '*' || (c == '[' && level_ >= 2) || (c == '|' && level_ >= 3);
-    }
+    bool special(Ch c) const { return isSpecial(c, level_); }
 
+    // Schedules (I, FROM..TO). Once states are remembered, the positions of
+    // each pattern place that are already scheduled or entered are kept as
+    // one interval, and only what lies outside it is pushed: otherwise every
+    // star would schedule the whole rest of the string again and the search
+    // would grow with the square of the string.
     void tryLater(size_t i, size_t from, size_t to, uint8_t mode)
     {
-        if (from <= to)
+        if (from > to)
+            return;
+        if (!remember_) {
             pending_.push_back({i, from, to, mode});
+            return;
+        }
+        Interval& known = scheduled_[i * 2 + mode];
+        if (known.lo == none || to + 1 < known.lo || from > known.hi + 1) {
+            pending_.push_back({i, from, to, mode});
+            known = {from, to};
+            return;
+        }
+        if (from < known.lo)
+            pending_.push_back({i, from, known.lo - 1, mode});
+        if (to > known.hi)
+            pending_.push_back({i, known.hi + 1, to, mode});
+        known = {std::min(from, known.lo), std::max(to, known.hi)};
     }
 
     // Follows the deterministic steps from ST, leaving the other branches of
@@ -247,69 +444,13 @@ private:
     // A bracket at I: a set, a negated set or (level 3) a comma list.
     Step bracket(size_t i, size_t j, uint8_t mode)
     {
-        const Step fail{false, 0, 0, false};
-        size_t k = i + 1;
-        bool negated = k < pn_ && p_[k] == '^';
-        if (negated)
-            ++k;
-        size_t close = none, depth = 1;
-        for (size_t q = k; q < pn_; ++q) {
-            if (p_[q] == '[') {
-                ++depth;
-            } else if (p_[q] == ']' && --depth == 0) {
-                close = q;
-                break;
-            }
-        }
         if (j >= sn_)
-            return fail;  // every form of bracket needs a character
-        if (close == none)
-            return {true, std::min(k + 1, pn_), j + 1, false};  // unterminated: any one
-        const Ch* set = p_ + k;
-        size_t n = std::min(close - k, setLimit);
-        if (level_ == 3) {
-            size_t comma = std::find(set, set + n, Ch(',')) - set;
-            if (comma != n && comma != 0)
-                return list(set, n, close, j, mode, negated);
-        }
-        bool hit = inSet(set, n, s_[j], plusRules(mode));
-        if (hit == negated)
-            return fail;
-        return {true, close + 1, j + 1, false};
-    }
-
-    bool inSet(const Ch* set, size_t n, Ch c, bool plus) const
-    {
-        for (size_t q = 0; q < n;) {
-            if (q != 0 && q != n - 1 && set[q] == '-') {
-                if (inRange(set[q - 1], set[q + 1], c))
-                    return true;
-                q += 2;
-            } else {
-                Ch m = set[q];
-                if (plus && (m == '*' || m == '?' || m == '|'))
-                    return true;
-                if (sameChar(m, c, cs_))
-                    return true;
-                ++q;
-            }
-        }
-        return false;
-    }
-
-    // Range ends compare as signed bytes in 8-bit text, as unsigned units in
-    // UTF-16.
-    bool inRange(Ch a, Ch b, Ch c) const
-    {
-        auto key = [this](Ch x) {
-            Ch u = cs_ ? x : toUpperAscii(x);
-            if constexpr (std::is_same_v<Ch, char>)
-                return int(static_cast<signed char>(u));
-            else
-                return int(unitOf(u));
-        };
-        int lo = std::min(key(a), key(b)), hi = std::max(key(a), key(b)), v = key(c);
-        return lo <= v && v <= hi;
+            return {false, 0, 0, false};  // every form of bracket needs a character
+        Bracket b = parseBracket(p_, pn_, i, level_);
+        if (b.list)
+            return list(p_ + b.set, b.setLen, b.close, j, mode, b.negated);
+        size_t next = singleStep(p_, pn_, i, s_[j], level_, cs_, plusRules(mode));
+        return {next != none, next, j + 1, false};
     }
 
     // The first alternative that matches at J is taken, and there is no
@@ -334,7 +475,7 @@ private:
                            std::find(alt, alt + an, Ch('|')) != alt + an;
             if (starred) {
                 for (size_t len = rest; len >= 1 && !matched; --len) {
-                    if (Matcher(alt, an, s_ + j, len, level_, cs_, sub).run()) {
+                    if (matchAny(alt, an, s_ + j, len, level_, cs_, sub)) {
                         matched = true;
                         taken = len;
                         openEnd = alt[an - 1] == '*';
@@ -346,7 +487,7 @@ private:
                     if (plusRules(mode))
                         len = alternativeLengthOf(alt, an, nullptr);
                 if (len >= 0 && size_t(len) <= rest &&
-                    Matcher(alt, an, s_ + j, size_t(len), level_, cs_, sub).run()) {
+                    matchAny(alt, an, s_ + j, size_t(len), level_, cs_, sub)) {
                     matched = true;
                     taken = size_t(len);
                 }
@@ -373,9 +514,8 @@ private:
             return found->second;
         std::basic_string<Ch> starred(1, Ch('*'));
         starred.append(p_ + k, pn_ - k);
-        bool rejects = !Matcher(starred.data(), starred.size(), s_ + j, sn_ - j, level_, cs_,
-                                WildcardFlavor::Standard)
-                            .run();
+        bool rejects = !matchAny(starred.data(), starred.size(), s_ + j, sn_ - j, level_, cs_,
+                                 WildcardFlavor::Standard);
         quick_.emplace(key, rejects);
         return rejects;
     }
@@ -388,6 +528,7 @@ private:
         uint64_t states = uint64_t(pn_ + 1) * uint64_t(sn_ + 1) * 4;
         if (states <= (uint64_t(1) << 26))
             seenBits_.assign(size_t(states / 64 + 1), 0);
+        scheduled_.resize((pn_ + 1) * 2);
         remember_ = true;
     }
 
@@ -417,6 +558,7 @@ private:
     WildcardFlavor flavor_;
     size_t literalTail_;
     std::vector<Pending> pending_;
+    std::vector<Interval> scheduled_;
     size_t steps_ = 0, budget_;
     bool memoOn_ = false, remember_ = false;
     std::vector<uint64_t> seenBits_;
@@ -424,18 +566,50 @@ private:
     std::unordered_map<uint64_t, bool> quick_;
 };
 
+template <class Ch>
+bool matchAny(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs,
+              WildcardFlavor flavor)
+{
+    level = std::min(level, 3);
+    if (level < 0)
+        return sn == 0 || (sn == none && s[0] == 0);
+    if (level == 0) {
+        size_t k = 0;
+        while (k < pn && k != sn && p[k] == s[k])
+            ++k;
+        return k == pn && (sn == none ? s[k] == 0 : k == sn);
+    }
+    if (takesSingleCharacters(p, pn, level))
+        return greedyMatch(p, pn, s, sn, level, cs, flavor == WildcardFlavor::Plus);
+    if (sn == none)
+        sn = strLen(s);
+    return Matcher<Ch>(p, pn, s, sn, level, cs, flavor).run();
+}
+
 }  // namespace
 
 bool matchRange(const char* pattern, size_t pn, const char* string, size_t sn, int level,
                 bool caseSensitive, WildcardFlavor flavor)
 {
-    return Matcher<char>(pattern, pn, string, sn, level, caseSensitive, flavor).run();
+    return matchAny(pattern, pn, string, sn, level, caseSensitive, flavor);
 }
 
 bool matchRange(const char16_t* pattern, size_t pn, const char16_t* string, size_t sn,
                 int level, bool caseSensitive, WildcardFlavor flavor)
 {
-    return Matcher<char16_t>(pattern, pn, string, sn, level, caseSensitive, flavor).run();
+    return matchAny(pattern, pn, string, sn, level, caseSensitive, flavor);
+}
+
+bool matchText(const char* pattern, const char* string, int level, bool caseSensitive,
+               WildcardFlavor flavor)
+{
+    return matchAny(pattern, strLen(pattern), string, none, level, caseSensitive, flavor);
+}
+
+bool matchText(const char16_t* pattern, const char16_t* string, int level, bool caseSensitive,
+               WildcardFlavor flavor)
+{
+    return matchAny(pattern, strLen(pattern), string, none, level, caseSensitive, flavor);
 }
 
 }  // namespace pelund

@@ -21,6 +21,13 @@ bool matchRange(const char* pattern, size_t pn, const char* string, size_t sn, i
 bool matchRange(const char16_t* pattern, size_t pn, const char16_t* string, size_t sn,
                 int level, bool caseSensitive, WildcardFlavor flavor);
 
+// The same for NUL-terminated PATTERN and STRING; the string is not measured
+// unless the search needs its length.
+bool matchText(const char* pattern, const char* string, int level, bool caseSensitive,
+               WildcardFlavor flavor);
+bool matchText(const char16_t* pattern, const char16_t* string, int level, bool caseSensitive,
+               WildcardFlavor flavor);
+
 // The alternative length of psString_matchWithWildcardsSubStringLen over
 // TEXT[0, N) from START; START is advanced past a leading '^'.
 int alternativeLength(const char* text, size_t n, size_t* start);

@@ -25,10 +25,7 @@ int match(const Ch* pattern, const Ch* string, int level, int caseSensitive,
     if (!pattern || !string)
         return 0;
     return guarded(0, [&] {
-        return matchRange(pattern, strLen(pattern), string, strLen(string), level,
-                          caseSensitive != 0, flavor)
-                   ? 1
-                   : 0;
+        return matchText(pattern, string, level, caseSensitive != 0, flavor) ? 1 : 0;
     });
 }
 
