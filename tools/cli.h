@@ -30,5 +30,7 @@ int usageError(const char* usage);
 
 // One function per subcommand; each returns the process exit status.
 int cmdTokens(const cli::Args& args);
+int cmdMatch(const cli::Args& args);
+int cmdRewrite(const cli::Args& args);
 
 #endif

@@ -39,6 +39,8 @@ struct Command {
 
 const Command commands[] = {
     {"tokens", cmdTokens, "TEXT [--sep S --skip S --trim S --remove S --stop S --quote S]"},
+    {"match", cmdMatch, "PATTERN NAME [--level N] [--ignore-case]"},
+    {"rewrite", cmdRewrite, "NAME PATTERN TEMPLATE [--level N]"},
 };
 
 void listCommands()
