@@ -56,6 +56,20 @@ bool isWideDigit(char16_t c)
     return false;
 }
 
+int wideDigitValue(char16_t c)
+{
+    if (isAsciiDigit(c))
+        return c - '0';
+    if (c == 0xB2 || c == 0xB3)
+        return c - 0xB0;
+    if (c == 0xB9)
+        return 1;
+    for (char16_t first : digitRuns)
+        if (c >= first && c < first + 10)
+            return c - first;
+    return 0;
+}
+
 bool allDigits(const char* text, bool all)
 {
     return allOf(text, all, [](char c, size_t) { return isAsciiDigit(c); });

@@ -52,6 +52,8 @@ inline bool sameChar(Ch a, Ch b, bool caseSensitive)
 // The UTF-16 digit class of the runtime: '0'-'9', the superscripts U+00B2,
 // U+00B3, U+00B9, and the decimal digits of the other scripts of the BMP.
 bool isWideDigit(char16_t c);
+// The value 0 to 9 of a unit for which isWideDigit holds.
+int wideDigitValue(char16_t c);
 
 // All (or, with ALL false, at least one) characters of TEXT are digits; false
 // for a null or empty TEXT.

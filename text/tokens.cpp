@@ -72,7 +72,8 @@ private:
 };
 
 template <class Ch>
-int takeToken(Ch* output, const Ch* source, const TokenSets<Ch>& sets, int size)
+int takeToken(Ch* output, const Ch* source, const TokenSets<Ch>& sets, int size,
+              size_t capacity)
 {
     if (!source)
         return 0;
@@ -105,9 +106,8 @@ int takeToken(Ch* output, const Ch* source, const TokenSets<Ch>& sets, int size)
                 continue;
             }
         }
-        if (output)
-            output[n] = c;
-        ++n;
+        if (output && n + 1 < capacity)
+            output[n++] = c;
         ++p;
     }
     if (output) {
@@ -121,14 +121,16 @@ int takeToken(Ch* output, const Ch* source, const TokenSets<Ch>& sets, int size)
 
 }  // namespace
 
-int getToken(char* output, const char* source, const TokenSets<char>& sets, int size)
+int getToken(char* output, const char* source, const TokenSets<char>& sets, int size,
+             size_t capacity)
 {
-    return takeToken(output, source, sets, size);
+    return takeToken(output, source, sets, size, capacity);
 }
 
-int getToken(char16_t* output, const char16_t* source, const TokenSets<char16_t>& sets, int size)
+int getToken(char16_t* output, const char16_t* source, const TokenSets<char16_t>& sets, int size,
+             size_t capacity)
 {
-    return takeToken(output, source, sets, size);
+    return takeToken(output, source, sets, size, capacity);
 }
 
 }  // namespace pelund

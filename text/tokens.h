@@ -2,6 +2,8 @@
 #ifndef PELUND_TEXT_TOKENS_H
 #define PELUND_TEXT_TOKENS_H
 
+#include <cstddef>
+
 namespace pelund {
 
 template <class Ch>
@@ -15,9 +17,14 @@ struct TokenSets {
 };
 
 // Takes one token from SOURCE (see pelund/tokens.h); returns the number of
-// characters consumed. OUTPUT may be null.
-int getToken(char* output, const char* source, const TokenSets<char>& sets, int size);
-int getToken(char16_t* output, const char16_t* source, const TokenSets<char16_t>& sets, int size);
+// characters consumed. OUTPUT may be null. CAPACITY, counting the
+// terminator, cuts the stored token (the whole token is still consumed);
+// the exported functions pass no limit.
+constexpr size_t noLimit = size_t(-1);
+int getToken(char* output, const char* source, const TokenSets<char>& sets, int size,
+             size_t capacity = noLimit);
+int getToken(char16_t* output, const char16_t* source, const TokenSets<char16_t>& sets, int size,
+             size_t capacity = noLimit);
 
 }  // namespace pelund
 

@@ -3,7 +3,10 @@
 #define PELUND_PELUND_H
 
 #include "pelund/common.h"
+#include "pelund/lists.h"
 #include "pelund/misc.h"
+#include "pelund/numeric.h"
+#include "pelund/ranges.h"
 #include "pelund/strings.h"
 #include "pelund/tokens.h"
 #include "pelund/wildcards.h"
