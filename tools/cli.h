@@ -32,5 +32,8 @@ int usageError(const char* usage);
 int cmdTokens(const cli::Args& args);
 int cmdMatch(const cli::Args& args);
 int cmdRewrite(const cli::Args& args);
+int cmdRanges(const cli::Args& args);
+int cmdDecimals(const cli::Args& args);
+int cmdInList(const cli::Args& args);
 
 #endif

@@ -41,6 +41,9 @@ const Command commands[] = {
     {"tokens", cmdTokens, "TEXT [--sep S --skip S --trim S --remove S --stop S --quote S]"},
     {"match", cmdMatch, "PATTERN NAME [--level N] [--ignore-case]"},
     {"rewrite", cmdRewrite, "NAME PATTERN TEMPLATE [--level N]"},
+    {"ranges", cmdRanges, "LIST [--base B --count N]"},
+    {"decimals", cmdDecimals, "LIST [--precision P]"},
+    {"in-list", cmdInList, "LIST VALUE [--level N] [--ignore-case]"},
 };
 
 void listCommands()
