@@ -3,6 +3,7 @@
 #define PELUND_PELUND_H
 
 #include "pelund/common.h"
+#include "pelund/list.h"
 #include "pelund/lists.h"
 #include "pelund/misc.h"
 #include "pelund/numeric.h"
