@@ -2,6 +2,7 @@
 #ifndef PELUND_PELUND_H
 #define PELUND_PELUND_H
 
+#include "pelund/checksums.h"
 #include "pelund/common.h"
 #include "pelund/list.h"
 #include "pelund/lists.h"
