@@ -35,5 +35,7 @@ int cmdRewrite(const cli::Args& args);
 int cmdRanges(const cli::Args& args);
 int cmdDecimals(const cli::Args& args);
 int cmdInList(const cli::Args& args);
+int cmdCrc32(const cli::Args& args);
+int cmdSha1(const cli::Args& args);
 
 #endif

@@ -44,6 +44,8 @@ const Command commands[] = {
     {"ranges", cmdRanges, "LIST [--base B --count N]"},
     {"decimals", cmdDecimals, "LIST [--precision P]"},
     {"in-list", cmdInList, "LIST VALUE [--level N] [--ignore-case]"},
+    {"crc32", cmdCrc32, "FILE"},
+    {"sha1", cmdSha1, "FILE"},
 };
 
 void listCommands()

@@ -107,6 +107,10 @@ TEST(Crc32, ContinuesAcrossCallsAtOddOffsets)
             at += n;
         }
         EXPECT_EQ(crc, whole) << path.name;
+        EXPECT_EQ(path.run(0, data.data(), data.size()), whole) << path.name;
+        EXPECT_EQ(path.run(0, data.data() + 3, data.size() - 3),
+                  crcReference(0, data.data() + 3, data.size() - 3))
+            << path.name;
     }
 }
 
