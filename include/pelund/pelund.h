@@ -4,6 +4,7 @@
 
 #include "pelund/checksums.h"
 #include "pelund/common.h"
+#include "pelund/database.h"
 #include "pelund/list.h"
 #include "pelund/lists.h"
 #include "pelund/misc.h"

@@ -1,0 +1,92 @@
+// The process-wide database object: the one connection, the table of open
+// cursors and the store of error messages. Constructed when the library is
+// loaded, destroyed (closing the connection) when it is unloaded.
+#ifndef PELUND_DB_ACTIVE_DATABASE_H
+#define PELUND_DB_ACTIVE_DATABASE_H
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace pelund {
+
+struct ColumnDescription {
+    std::u16string name;
+    std::string narrowName;  // the name in the 8-bit code page, made once
+    SQLSMALLINT type = 0;
+    SQLULEN size = 0;
+    SQLSMALLINT digits = 0;
+    SQLSMALLINT nullable = 0;
+};
+
+enum class CursorKind { ForwardOnly, Static };
+
+struct Cursor {
+    SQLHSTMT hstmt = nullptr;
+    CursorKind kind = CursorKind::ForwardOnly;
+    std::vector<ColumnDescription> columns;
+    bool atEnd = false;
+    bool narrowValuesOnly = false;  // the driver refuses UTF-16 values
+
+    Cursor() = default;
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+    ~Cursor() { closeStatement(); }
+    void closeStatement();
+};
+
+// Connect option bits.
+enum : unsigned {
+    optionReadOnly = 0x2,
+    optionDriverCursors = 0x4,
+    optionNoPrompt = 0x8,
+    optionAlwaysPrompt = 0x10,
+};
+
+struct ActiveDatabase {
+    SQLHDBC hdbc = nullptr;
+    bool readOnly = false;
+    SQLUINTEGER loginTimeout = 15;
+    SQLUINTEGER queryTimeout = 15;
+    bool queryTimeoutOff = false;
+    std::u16string fullConnectString;
+    std::u16string connectString;
+    std::u16string driverName;
+    std::map<uint16_t, std::unique_ptr<Cursor>> cursors;
+    uint16_t nextCursorId = 1;
+    uint16_t highestCursorId = 1;
+    std::unordered_map<std::string, std::u16string> errorTexts;
+
+    ~ActiveDatabase();
+};
+
+ActiveDatabase& activeDatabase();
+
+// The ODBC environment, or null before the first connection handle.
+SQLHENV environmentHandle();
+
+// Connects with connect string S and option bits; true when connected,
+// false when a prompt was cancelled. Throws DatabaseError or other failures.
+bool connectWith(const std::u16string& s, unsigned options);
+
+// Closes every cursor's statement and the connection, keeping the cursor
+// table; with AFTER_FAILURE also empties fullConnectString and may release
+// the environment.
+void closeConnection(bool afterFailure);
+
+// Applies the query time-out to a new statement, switching it off for good
+// when the driver refuses it.
+void applyQueryTimeout(SQLHSTMT hstmt);
+
+// The driver name from fullConnectString; 0 or 0x8000.
+int parseDriverName();
+
+}  // namespace pelund
+
+#endif

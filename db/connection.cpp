@@ -1,0 +1,388 @@
+// The connection: ActiveDatabase, the ODBC environment, connecting,
+// disconnecting, the connect strings and the driver name.
+#include "db/active_database.h"
+#include "db/database_error.h"
+#include "pelund/database.h"
+#include "platform/code_page.h"
+
+#include <sqlext.h>
+
+#include <cstring>
+#include <mutex>
+
+namespace pelund {
+namespace {
+
+// The environment and its count of connection handles, under one lock.
+std::mutex environmentLock;
+SQLHENV henv = nullptr;
+int connectionHandles = 0;
+
+ActiveDatabase theDatabase;
+
+struct OtherFailure {};
+
+const SQLWCHAR* wide(const std::u16string& s) { return reinterpret_cast<const SQLWCHAR*>(s.c_str()); }
+
+void releaseEnvironmentIfUnused()
+{
+    std::lock_guard<std::mutex> hold(environmentLock);
+    if (connectionHandles == 0 && henv) {
+        SQLFreeEnv(henv);
+        henv = nullptr;
+    }
+}
+
+void allocateConnection(ActiveDatabase& db, unsigned options)
+{
+    {
+        std::lock_guard<std::mutex> hold(environmentLock);
+        if (!henv && !SQL_SUCCEEDED(SQLAllocEnv(&henv))) {
+            henv = nullptr;
+            throw OtherFailure{};
+        }
+    }
+    SQLHDBC h = nullptr;
+    SQLRETURN r = SQLAllocConnect(henv, &h);
+    if (!SQL_SUCCEEDED(r))
+        throw databaseError(r);
+    {
+        std::lock_guard<std::mutex> hold(environmentLock);
+        ++connectionHandles;
+    }
+    db.hdbc = h;
+    SQLSetConnectAttr(h, SQL_ATTR_LOGIN_TIMEOUT, (SQLPOINTER)(uintptr_t)db.loginTimeout, 0);
+    if (options & optionReadOnly)
+        SQLSetConnectAttr(h, SQL_ATTR_ACCESS_MODE, (SQLPOINTER)SQL_MODE_READ_ONLY, 0);
+    if (options & optionDriverCursors)
+        SQLSetConnectAttr(h, SQL_ATTR_ODBC_CURSORS, (SQLPOINTER)SQL_CUR_USE_DRIVER, 0);
+}
+
+// Checks the conformance levels the library relies on.
+void checkConformance(SQLHDBC h)
+{
+    SQLUSMALLINT api = 0;
+    SQLRETURN r = SQLGetInfo(h, SQL_ODBC_API_CONFORMANCE, &api, sizeof api, nullptr);
+    if (!SQL_SUCCEEDED(r))
+        throw databaseError(r, h);
+    if (api == 0)
+        raise(1014);
+    SQLSMALLINT grammar = 0;
+    r = SQLGetInfo(h, SQL_ODBC_SQL_CONFORMANCE, &grammar, sizeof grammar, nullptr);
+    if (!SQL_SUCCEEDED(r))
+        throw databaseError(r, h);
+    if (grammar < 0)
+        raise(1015);
+}
+
+void disconnect()
+{
+    ActiveDatabase& db = theDatabase;
+    try {
+        closeConnection(false);
+    } catch (...) {
+        try {
+            recordOtherFailure(0x8000);
+        } catch (...) {
+        }
+    }
+    db.connectString.clear();
+    db.driverName.clear();
+}
+
+int attach(const std::u16string& text, unsigned options)
+{
+    ActiveDatabase& db = theDatabase;
+    int result = PS_FAILURE;
+    try {
+        if (db.hdbc)
+            disconnect();
+        if (!connectWith(text, options))
+            return result;
+        result = PS_SUCCESS;
+        db.connectString = text;
+        parseDriverName();
+        return PS_SUCCESS;
+    } catch (const DatabaseError& e) {
+        return recordDatabaseError(e);
+    } catch (...) {
+        try {
+            recordOtherFailure(result);
+        } catch (...) {
+        }
+        return result;
+    }
+}
+
+bool contains(const std::u16string& name, std::initializer_list<const char*> texts)
+{
+    for (const char* t : texts)
+        if (name.find(std::u16string(t, t + std::strlen(t))) != std::u16string::npos)
+            return true;
+    return false;
+}
+
+// Copies TEXT into exactly SIZE units of BUFFER: the text, then NULs.
+template <class Ch>
+void copyFull(Ch* buffer, const std::basic_string<Ch>& text, size_t size)
+{
+    size_t n = std::min(text.size(), size);
+    std::memcpy(buffer, text.data(), n * sizeof(Ch));
+    for (size_t k = n; k < size; ++k)
+        buffer[k] = 0;
+}
+
+}  // namespace
+
+ActiveDatabase& activeDatabase() { return theDatabase; }
+
+SQLHENV environmentHandle()
+{
+    std::lock_guard<std::mutex> hold(environmentLock);
+    return henv;
+}
+
+ActiveDatabase::~ActiveDatabase()
+{
+    try {
+        closeConnection(true);
+    } catch (...) {
+    }
+    releaseEnvironmentIfUnused();
+}
+
+void closeConnection(bool afterFailure)
+{
+    ActiveDatabase& db = theDatabase;
+    for (auto& entry : db.cursors)
+        entry.second->closeStatement();
+    if (db.hdbc) {
+        SQLDisconnect(db.hdbc);
+        SQLFreeConnect(db.hdbc);
+        db.hdbc = nullptr;
+        std::lock_guard<std::mutex> hold(environmentLock);
+        --connectionHandles;
+    }
+    if (afterFailure) {
+        releaseEnvironmentIfUnused();
+        db.fullConnectString.clear();
+    }
+}
+
+bool connectWith(const std::u16string& s, unsigned options)
+{
+    ActiveDatabase& db = theDatabase;
+    if ((options & optionNoPrompt) && (options & optionAlwaysPrompt))
+        throw OtherFailure{};
+    db.readOnly = (options & optionReadOnly) != 0;
+    if (!db.hdbc)
+        allocateConnection(db, options);
+    SQLUSMALLINT mode = (options & optionNoPrompt)       ? SQL_DRIVER_NOPROMPT
+                        : (options & optionAlwaysPrompt) ? SQL_DRIVER_PROMPT
+                                                         : SQL_DRIVER_COMPLETE;
+    SQLWCHAR completed[1024] = {};
+    SQLSMALLINT length = 0;
+    // No owner window: the driver manager of this platform shows no dialog.
+    SQLRETURN r = SQLDriverConnectW(db.hdbc, nullptr, const_cast<SQLWCHAR*>(wide(s)), SQL_NTS,
+                                    completed, 1024, &length, mode);
+    if (r == SQL_NO_DATA) {
+        closeConnection(true);
+        return false;
+    }
+    if (!SQL_SUCCEEDED(r)) {
+        DatabaseError e = databaseError(r, db.hdbc);
+        closeConnection(true);
+        throw e;
+    }
+    completed[1023] = 0;
+    db.fullConnectString = u"ODBC;" + std::u16string(reinterpret_cast<const char16_t*>(completed));
+    try {
+        checkConformance(db.hdbc);
+    } catch (...) {
+        closeConnection(true);
+        throw;
+    }
+    if (db.readOnly)
+        SQLSetConnectAttr(db.hdbc, SQL_ATTR_ACCESS_MODE, (SQLPOINTER)SQL_MODE_READ_ONLY, 0);
+    return true;
+}
+
+void applyQueryTimeout(SQLHSTMT hstmt)
+{
+    ActiveDatabase& db = theDatabase;
+    if (db.queryTimeoutOff)
+        return;
+    SQLRETURN r =
+        SQLSetStmtAttr(hstmt, SQL_ATTR_QUERY_TIMEOUT, (SQLPOINTER)(uintptr_t)db.queryTimeout, 0);
+    if (!SQL_SUCCEEDED(r))
+        db.queryTimeoutOff = true;
+}
+
+int parseDriverName()
+{
+    ActiveDatabase& db = theDatabase;
+    if (!db.hdbc || db.fullConnectString.empty())
+        return PS_FAILURE;
+    const std::u16string& s = db.fullConnectString;
+    for (size_t at = 0; at < s.size();) {
+        size_t end = s.find(u';', at);
+        if (end == std::u16string::npos)
+            end = s.size();
+        std::u16string_view entry(s.data() + at, end - at);
+        at = end + 1;
+        if (entry.size() < 7)
+            continue;
+        static const char16_t key[] = u"DRIVER=";
+        bool match = true;
+        for (size_t k = 0; k < 7 && match; ++k) {
+            char16_t c = entry[k];
+            if (c >= 'a' && c <= 'z')
+                c = char16_t(c - 'a' + 'A');
+            match = c == key[k];
+        }
+        if (match) {
+            db.driverName = std::u16string(entry.substr(7));
+            return PS_SUCCESS;
+        }
+    }
+    return PS_FAILURE;
+}
+
+}  // namespace pelund
+
+using namespace pelund;
+
+extern "C" {
+
+PELUND_API int vnDBWin_attachDatabaseA(const char* connect_string)
+{
+    std::u16string text;
+    try {
+        text = codePageToUtf16(connect_string);
+    } catch (...) {
+        return recorded(PS_FAILURE, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
+    }
+    return attach(text, optionNoPrompt);
+}
+
+PELUND_API int vnDBWin_attachDatabaseW(const ps_char16* connect_string)
+{
+    std::string narrow;
+    try {
+        narrow = utf16ToCodePage(connect_string ? std::u16string_view(connect_string) : u"");
+    } catch (...) {
+        return recorded(PS_FAILURE, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
+    }
+    return vnDBWin_attachDatabaseA(narrow.c_str());
+}
+
+PELUND_API int vnDBWin_attachDatabaseExtW(const ps_char16* connect_string, unsigned int options)
+{
+    std::u16string text;
+    try {
+        text = connect_string ? connect_string : u"";
+    } catch (...) {
+        return recorded(PS_FAILURE, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
+    }
+    return attach(text, options);
+}
+
+PELUND_API int OpenDB(void)
+{
+    int connected = recorded(0, 0, [] { return connectWith(std::u16string(), optionAlwaysPrompt) ? 1 : 0; });
+    return connected == 1 ? 1 : 0;
+}
+
+PELUND_API void vnDBWin_disconnectDatabase(void) { disconnect(); }
+
+PELUND_API int vnDBWin_isConnected(void) { return theDatabase.hdbc ? 1 : 0; }
+
+PELUND_API int vnDBWin_getActiveDatabaseA(char* connect_string, char* full_connect_string)
+{
+    ActiveDatabase& db = theDatabase;
+    if (db.connectString.empty() && db.fullConnectString.empty())
+        return 0;
+    try {
+        if (connect_string)
+            copyFull(connect_string, utf16ToCodePage(db.connectString), 256);
+        if (full_connect_string)
+            copyFull(full_connect_string, utf16ToCodePage(db.fullConnectString), 1024);
+    } catch (...) {
+    }
+    return 1;
+}
+
+PELUND_API int vnDBWin_getActiveDatabaseW(ps_char16* connect_string,
+                                          ps_char16* full_connect_string)
+{
+    ActiveDatabase& db = theDatabase;
+    if (db.connectString.empty() && db.fullConnectString.empty())
+        return 0;
+    if (connect_string)
+        copyFull(connect_string, db.connectString, 256);
+    if (full_connect_string)
+        copyFull(full_connect_string, db.fullConnectString, 1024);
+    return 1;
+}
+
+PELUND_API const char* vnDBWin_getConnectStringA(void)
+{
+    static char area[256];
+    try {
+        copyFull(area, utf16ToCodePage(theDatabase.fullConnectString), 255);
+    } catch (...) {
+        area[0] = '\0';
+    }
+    area[255] = '\0';
+    return area;
+}
+
+PELUND_API const ps_char16* vnDBWin_getConnectStringW(void)
+{
+    static ps_char16 area[256];
+    copyFull(area, theDatabase.fullConnectString, 255);
+    area[255] = 0;
+    return area;
+}
+
+PELUND_API int vnDBWin_getDriverName(char* buffer)
+{
+    if (!buffer || theDatabase.driverName.empty())
+        return PS_FAILURE;
+    try {
+        std::string name = utf16ToCodePage(theDatabase.driverName);
+        std::memcpy(buffer, name.c_str(), name.size() + 1);
+        return PS_SUCCESS;
+    } catch (...) {
+        return PS_FAILURE;
+    }
+}
+
+#define PELUND_PREDICATE(name, ...)                                          \
+    PELUND_API int name(void)                                                \
+    {                                                                        \
+        try {                                                                \
+            return contains(theDatabase.driverName, {__VA_ARGS__}) ? 1 : 0; \
+        } catch (...) {                                                      \
+            return 0;                                                        \
+        }                                                                    \
+    }
+
+PELUND_PREDICATE(vnDBWin_driverIsAS400, "Client Access ODBC Driver (32-bit)")
+PELUND_PREDICATE(vnDBWin_driverIsDBase, "Microsoft dBASE Driver")
+PELUND_PREDICATE(vnDBWin_driverIsInformix, "INFORMIX 3.30 32 BIT", "Informix-CLI 2.5 (32 Bit)")
+PELUND_PREDICATE(vnDBWin_driverIsMSAccess, "Microsoft Access Driver")
+PELUND_PREDICATE(vnDBWin_driverIsMSExcel, "Microsoft Excel Driver")
+PELUND_PREDICATE(vnDBWin_driverIsMSParadox, "Microsoft Paradox Driver")
+PELUND_PREDICATE(vnDBWin_driverIsMSSQL, "SQL Native Client", "SQL Server")
+PELUND_PREDICATE(vnDBWin_driverIsMSText, "Microsoft Text Driver")
+PELUND_PREDICATE(vnDBWin_driverIsMySQL, "MySQL ODBC", "MySQL ODBC 3.51 Driver)", "mySQL")
+PELUND_PREDICATE(vnDBWin_driverIsOracle, "Oracle")
+PELUND_PREDICATE(vnDBWin_driverIsPostgreSQL, "PostgreSQL ANSI")
+PELUND_PREDICATE(vnDBWin_driverIsSybase, "Sybase System 11", "SYBASE ASE ODBC Driver",
+                 "INTERSOLV 3.10 32-BIT Sybase", "Sybase SQL Anywhere 5.0")
+PELUND_PREDICATE(vnDBWin_driverIsVisualFoxPro, "Microsoft Visual FoxPro Driver")
+
+#undef PELUND_PREDICATE
+
+}  // extern "C"

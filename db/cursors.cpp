@@ -1,0 +1,380 @@
+// Numbered cursors: opening a query, delivering rows into SQLDA records,
+// closing by number.
+#include "db/active_database.h"
+#include "db/database_error.h"
+#include "db/sqlda.h"
+#include "db/statement_handle.h"
+#include "pelund/database.h"
+#include "platform/code_page.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace pelund {
+
+void Cursor::closeStatement()
+{
+    if (hstmt) {
+        SQLFreeStmt(hstmt, SQL_DROP);
+        hstmt = nullptr;
+    }
+    atEnd = true;
+}
+
+namespace {
+
+bool isCursorQuery(const std::u16string& q)
+{
+    if (!q.empty() && q[0] == u'{')
+        return true;
+    static const char16_t select[] = u"SELECT";
+    if (q.size() < 6)
+        return false;
+    for (size_t k = 0; k < 6; ++k) {
+        char16_t c = q[k];
+        if (c >= 'a' && c <= 'z')
+            c = char16_t(c - 'a' + 'A');
+        if (c != select[k])
+            return false;
+    }
+    return true;
+}
+
+void describeColumns(Cursor& c, SQLHDBC hdbc)
+{
+    SQLSMALLINT count = 0;
+    check(untilDone([&] { return SQLNumResultCols(c.hstmt, &count); }), hdbc, c.hstmt);
+    c.columns.resize(count > 0 ? size_t(count) : 0);
+    for (SQLSMALLINT i = 0; i < count; ++i) {
+        ColumnDescription& d = c.columns[size_t(i)];
+        SQLWCHAR name[256];
+        SQLSMALLINT nameLength = 0;
+        check(SQLDescribeColW(c.hstmt, SQLUSMALLINT(i + 1), name, 256, &nameLength, &d.type,
+                              &d.size, &d.digits, &d.nullable),
+              hdbc, c.hstmt);
+        if (nameLength >= 256) {
+            std::u16string longName(size_t(nameLength) + 1, u'\0');
+            check(SQLDescribeColW(c.hstmt, SQLUSMALLINT(i + 1),
+                                  reinterpret_cast<SQLWCHAR*>(longName.data()),
+                                  SQLSMALLINT(longName.size()), &nameLength, &d.type, &d.size,
+                                  &d.digits, &d.nullable),
+                  hdbc, c.hstmt);
+            longName.resize(size_t(nameLength));
+            d.name = longName;
+        } else {
+            d.name.assign(reinterpret_cast<const char16_t*>(name),
+                          size_t(nameLength > 0 ? nameLength : 0));
+        }
+        d.narrowName = utf16ToCodePage(d.name);
+    }
+}
+
+// Moves the cursor to its next row; true when there is one.
+bool advance(Cursor& c, SQLHDBC hdbc)
+{
+    SQLRETURN r = untilDone([&] { return SQLFetch(c.hstmt); });
+    if (r == SQL_NO_DATA) {
+        c.atEnd = true;
+        return false;
+    }
+    check(r, hdbc, c.hstmt);
+    return true;
+}
+
+int openCursor(short* id, const std::u16string& query, CursorKind kind)
+{
+    ActiveDatabase& db = activeDatabase();
+    auto cursor = std::make_unique<Cursor>();
+    cursor->kind = kind;
+    if (!db.hdbc && !connectWith(std::u16string(),
+                                 kind == CursorKind::Static ? unsigned(optionDriverCursors) : 0u))
+        return PS_FAILURE;
+    if (!SQL_SUCCEEDED(SQLAllocStmt(db.hdbc, &cursor->hstmt))) {
+        cursor->hstmt = nullptr;
+        throw databaseError(SQL_INVALID_HANDLE);
+    }
+    SQLHSTMT h = cursor->hstmt;
+    applyQueryTimeout(h);
+    if (kind == CursorKind::Static) {
+        SQLUINTEGER scroll = 0;
+        check(SQLGetInfo(db.hdbc, SQL_SCROLL_OPTIONS, &scroll, sizeof scroll, nullptr), db.hdbc,
+              nullptr);
+        if (!(scroll & SQL_SO_STATIC))
+            raise(1013);
+        SQLSetStmtAttr(h, SQL_ATTR_CURSOR_TYPE, (SQLPOINTER)SQL_CURSOR_STATIC, 0);
+        // Rows are only ever read.
+        SQLSetStmtAttr(h, SQL_ATTR_CONCURRENCY, (SQLPOINTER)SQL_CONCUR_READ_ONLY, 0);
+    }
+    if (!isCursorQuery(query))
+        raise(1003);
+    check(untilDone([&] { return SQLPrepareW(h, sqlText(query), SQL_NTS); }), db.hdbc, h);
+    check(untilDone([&] { return SQLExecute(h); }), db.hdbc, h, true);
+    describeColumns(*cursor, db.hdbc);
+    advance(*cursor, db.hdbc);
+    if (db.cursors.size() >= 3)
+        return PS_FAILURE;
+    uint16_t chosen = db.nextCursorId;
+    if (db.cursors.count(chosen)) {
+        // Past 65535 the count wraps; an ID still in use is passed over.
+        do
+            chosen = ++db.highestCursorId;
+        while (db.cursors.count(chosen));
+    }
+    db.cursors[chosen] = std::move(cursor);
+    *id = short(chosen);
+    return PS_SUCCESS;
+}
+
+struct WideRefused {};
+
+bool refusesWideValues(SQLHSTMT h);
+
+// The whole value of column I of the current row into a new block.
+template <class Ch>
+Ch* readValue(SQLHSTMT h, SQLUSMALLINT column, SQLHDBC hdbc)
+{
+    constexpr SQLSMALLINT type = sizeof(Ch) == 1 ? SQL_C_CHAR : SQL_C_WCHAR;
+    Ch first[256];
+    SQLLEN indicator = 0;
+    SQLRETURN r = untilDone([&] { return SQLGetData(h, column, type, first, sizeof first, &indicator); });
+    if (r == SQL_NO_DATA || (SQL_SUCCEEDED(r) && indicator == SQL_NULL_DATA)) {
+        auto* empty = static_cast<Ch*>(std::calloc(1, sizeof(Ch)));
+        if (!empty)
+            throw std::bad_alloc();
+        return empty;
+    }
+    if (sizeof(Ch) == 2 && r == SQL_ERROR && refusesWideValues(h))
+        throw WideRefused{};
+    check(r, hdbc, h);
+    size_t have = 0;
+    if (r == SQL_SUCCESS) {
+        have = indicator >= 0 ? size_t(indicator) / sizeof(Ch) : std::char_traits<Ch>::length(first);
+        auto* value = static_cast<Ch*>(std::malloc((have + 1) * sizeof(Ch)));
+        if (!value)
+            throw std::bad_alloc();
+        std::memcpy(value, first, have * sizeof(Ch));
+        value[have] = 0;
+        return value;
+    }
+    // Truncated: the rest follows in further calls, each terminated.
+    have = sizeof first / sizeof(Ch) - 1;
+    size_t capacity = indicator >= 0 ? size_t(indicator) / sizeof(Ch) + 1 : have * 4;
+    auto* value = static_cast<Ch*>(std::malloc(std::max(capacity, have + 1) * sizeof(Ch)));
+    if (!value)
+        throw std::bad_alloc();
+    capacity = std::max(capacity, have + 1);
+    std::memcpy(value, first, have * sizeof(Ch));
+    for (;;) {
+        if (capacity - have < 2) {
+            capacity *= 2;
+            auto* grown = static_cast<Ch*>(std::realloc(value, capacity * sizeof(Ch)));
+            if (!grown) {
+                std::free(value);
+                throw std::bad_alloc();
+            }
+            value = grown;
+        }
+        SQLLEN room = SQLLEN((capacity - have) * sizeof(Ch));
+        r = untilDone([&] { return SQLGetData(h, column, type, value + have, room, &indicator); });
+        if (r == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(r)) {
+            std::free(value);
+            check(r, hdbc, h);
+        }
+        if (r == SQL_SUCCESS) {
+            have += indicator >= 0 ? size_t(indicator) / sizeof(Ch)
+                                   : std::char_traits<Ch>::length(value + have);
+            break;
+        }
+        have = capacity - 1;
+        if (indicator > 0)
+            capacity = std::max(capacity, have + size_t(indicator) / sizeof(Ch) + 1);
+        if (capacity - have < 2)
+            continue;
+    }
+    value[have] = 0;
+    return value;
+}
+
+// An ANSI driver may refuse UTF-16 values (SQLSTATE 07006); such a value is
+// read as 8-bit text and converted with the code page.
+bool refusesWideValues(SQLHSTMT h)
+{
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    SQLRETURN r = SQLGetDiagRecW(SQL_HANDLE_STMT, h, 1, state, &native, nullptr, 0, &length);
+    return SQL_SUCCEEDED(r) && std::u16string(reinterpret_cast<const char16_t*>(state)) == u"07006";
+}
+
+char16_t* readWideValue(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc)
+{
+    if (!c.narrowValuesOnly) {
+        try {
+            return readValue<char16_t>(c.hstmt, column, hdbc);
+        } catch (const WideRefused&) {
+            c.narrowValuesOnly = true;
+        }
+    }
+    char* narrow = readValue<char>(c.hstmt, column, hdbc);
+    std::u16string wide;
+    try {
+        wide = codePageToUtf16(narrow);
+    } catch (...) {
+        std::free(narrow);
+        throw;
+    }
+    std::free(narrow);
+    auto* block = static_cast<char16_t*>(std::malloc((wide.size() + 1) * sizeof(char16_t)));
+    if (!block)
+        throw std::bad_alloc();
+    std::memcpy(block, wide.c_str(), (wide.size() + 1) * sizeof(char16_t));
+    return block;
+}
+
+template <class Ch>
+Ch* copyName(const std::basic_string<Ch>& name)
+{
+    auto* block = static_cast<Ch*>(std::malloc((name.size() + 1) * sizeof(Ch)));
+    if (!block)
+        throw std::bad_alloc();
+    std::memcpy(block, name.c_str(), (name.size() + 1) * sizeof(Ch));
+    return block;
+}
+
+template <class Ch>
+int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc)
+{
+    if (!record || !cursor)
+        return PS_FAILURE;
+    int n = int(cursor->columns.size());
+    record->numColumns = int16_t(n);
+    if (n <= 0)
+        return PS_FAILURE;
+    if (!allocateArrays(record)) {
+        releaseRecord(record);
+        throw std::bad_alloc();
+    }
+    int result = PS_SUCCESS;
+    for (int i = 0; i < n; ++i) {
+        const ColumnDescription& d = cursor->columns[size_t(i)];
+        try {
+            if constexpr (sizeof(Ch) == 1)
+                record->values[i] = readValue<Ch>(cursor->hstmt, SQLUSMALLINT(i + 1), hdbc);
+            else
+                record->values[i] = readWideValue(*cursor, SQLUSMALLINT(i + 1), hdbc);
+        } catch (const DatabaseError& e) {
+            recordDatabaseError(e);
+        } catch (...) {
+            recordOtherFailure(0x8000);
+            result = PS_FAILURE;
+        }
+        if constexpr (sizeof(Ch) == 1)
+            record->names[i] = copyName(d.narrowName);
+        else
+            record->names[i] = copyName(d.name);
+        record->sqlTypes[i] = d.type;
+        record->reserved[i] = 0;
+        record->scales[i] = d.digits;
+        record->precisions[i] = uint16_t(d.size & 0xFFFF);
+        record->nullables[i] = d.nullable;
+    }
+    return result;
+}
+
+template <class Ch>
+int fetchRow(SQLDA* record, int id)
+{
+    ActiveDatabase& db = activeDatabase();
+    return recorded(0, 0, [&] {
+        auto found = db.cursors.find(uint16_t(id));
+        if (found == db.cursors.end() || !record)
+            return 0;
+        Cursor& c = *found->second;
+        if (c.atEnd || !c.hstmt)
+            return 0;
+        if (record->numColumns == int16_t(c.columns.size()))
+            releaseRecord(record);
+        else
+            std::memset(record, 0, sizeof *record);
+        fillRow<Ch>(record, &c, db.hdbc);
+        advance(c, db.hdbc);
+        return 1;
+    }) == 1 ? 1 : 0;
+}
+
+int openRecorded(short* id, const std::u16string* query, CursorKind kind)
+{
+    return recorded(0, PS_FAILURE, [&] { return openCursor(id, *query, kind); });
+}
+
+}  // namespace
+
+int fillRowA(SQLDA* record, Cursor* cursor)
+{
+    return fillRow<char>(record, cursor, activeDatabase().hdbc);
+}
+
+int fillRowW(SQLDA* record, Cursor* cursor)
+{
+    return fillRow<char16_t>(record, cursor, activeDatabase().hdbc);
+}
+
+}  // namespace pelund
+
+using namespace pelund;
+
+extern "C" {
+
+PELUND_API int vnDBWin_openCursorWithIDA(short* id, const char* query)
+{
+    if (!id)
+        return PS_FAILURE;
+    std::u16string text;
+    try {
+        text = codePageToUtf16(query);
+    } catch (...) {
+        return recorded(0, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
+    }
+    return openRecorded(id, &text, CursorKind::ForwardOnly);
+}
+
+PELUND_API int vnDBWin_openCursorWithIDW(short* id, const ps_char16* query)
+{
+    if (!id)
+        return PS_FAILURE;
+    std::u16string text;
+    try {
+        text = query ? query : u"";
+    } catch (...) {
+        return recorded(0, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
+    }
+    return openRecorded(id, &text, CursorKind::Static);
+}
+
+PELUND_API int vnDBWin_openCursorWithIDT(short* id, const ps_char16* query)
+    __attribute__((alias("vnDBWin_openCursorWithIDW")));
+
+PELUND_API int vnDBWin_fetchRowByIDA(SQLDA* record, int id) { return fetchRow<char>(record, id); }
+
+PELUND_API int vnDBWin_fetchRowByIDW(SQLDA* record, int id)
+{
+    return fetchRow<char16_t>(record, id);
+}
+
+PELUND_API int vnDBWin_closeCursorWithID(int id)
+{
+    ActiveDatabase& db = activeDatabase();
+    auto found = db.cursors.find(uint16_t(id));
+    if (found == db.cursors.end())
+        return 0;
+    std::unique_ptr<Cursor> cursor = std::move(found->second);
+    db.cursors.erase(found);
+    cursor.reset();
+    db.nextCursorId = uint16_t(id);
+    return 1;
+}
+
+}  // extern "C"

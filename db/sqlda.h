@@ -1,0 +1,18 @@
+// Allocating and releasing the parts of SQLDA records.
+#ifndef PELUND_DB_SQLDA_H
+#define PELUND_DB_SQLDA_H
+
+#include "pelund/database.h"
+
+namespace pelund {
+
+// The seven zero-filled arrays of numColumns x 8 bytes; false when one could
+// not be had (those that could are stored all the same).
+bool allocateArrays(SQLDA* record);
+
+// Frees every string and array and zeroes the record.
+void releaseRecord(SQLDA* record);
+
+}  // namespace pelund
+
+#endif

@@ -1,0 +1,90 @@
+#include "platform/code_page.h"
+
+#include <climits>
+#include <cstring>
+#include <cwchar>
+
+namespace pelund {
+namespace {
+
+bool allAscii(const char* s, size_t n)
+{
+    for (size_t k = 0; k < n; ++k)
+        if ((unsigned char)s[k] >= 0x80)
+            return false;
+    return true;
+}
+
+void appendCodePoint(std::u16string& out, char32_t c)
+{
+    if (c >= 0x10000 && c <= 0x10FFFF) {
+        c -= 0x10000;
+        out.push_back(char16_t(0xD800 + (c >> 10)));
+        out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
+    } else if (c < 0x10000 && !(c >= 0xD800 && c <= 0xDFFF)) {
+        out.push_back(char16_t(c));
+    } else {
+        out.push_back(u'?');
+    }
+}
+
+}  // namespace
+
+std::u16string codePageToUtf16(const char* text)
+{
+    std::u16string out;
+    if (!text)
+        return out;
+    size_t n = std::strlen(text);
+    if (allAscii(text, n))  // every locale of the system extends ASCII
+        return std::u16string(text, text + n);
+    out.reserve(n);
+    std::mbstate_t state{};
+    for (size_t k = 0; k < n;) {
+        wchar_t w;
+        size_t used = std::mbrtowc(&w, text + k, n - k, &state);
+        if (used == size_t(-1) || used == size_t(-2) || used == 0) {
+            out.push_back(u'?');
+            state = std::mbstate_t{};
+            ++k;
+            continue;
+        }
+        appendCodePoint(out, char32_t(w));
+        k += used;
+    }
+    return out;
+}
+
+std::string utf16ToCodePage(std::u16string_view text)
+{
+    std::string out;
+    bool ascii = true;
+    for (char16_t c : text)
+        ascii = ascii && c < 0x80;
+    if (ascii)
+        return std::string(text.begin(), text.end());
+    out.reserve(text.size());
+    std::mbstate_t state{};
+    char bytes[MB_LEN_MAX];
+    for (size_t k = 0; k < text.size(); ++k) {
+        char32_t c = text[k];
+        if (c >= 0xD800 && c <= 0xDBFF && k + 1 < text.size() && text[k + 1] >= 0xDC00 &&
+            text[k + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[k + 1] - 0xDC00);
+            ++k;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            out.push_back('?');
+            continue;
+        }
+        size_t used = std::wcrtomb(bytes, wchar_t(c), &state);
+        if (used == size_t(-1)) {
+            out.push_back('?');
+            state = std::mbstate_t{};
+            continue;
+        }
+        out.append(bytes, used);
+    }
+    return out;
+}
+
+}  // namespace pelund

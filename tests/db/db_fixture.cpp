@@ -1,0 +1,102 @@
+#include "db_fixture.h"
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace dbtest {
+namespace {
+
+// unixODBC reads its ini files once per process: point it at ours before
+// the first ODBC call.
+const bool environmentSet = [] {
+    setenv("ODBCSYSINI", PELUND_ODBC_DIR, 1);
+    setenv("ODBCINI", PELUND_ODBC_DIR "/odbc.ini", 1);
+    return true;
+}();
+
+std::string env(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+}  // namespace
+
+bool postgresRunning() { return !env("PELUND_PG_PORT").empty(); }
+
+std::vector<Driver> drivers()
+{
+    (void)environmentSet;
+    return {"SQLite3", "PostgreSQL ANSI", "PostgreSQL Unicode"};
+}
+
+std::string connectString(const Driver& driver, const std::string& extra)
+{
+    if (driver == "SQLite3")
+        return "DRIVER={SQLite3};Database=" PELUND_ODBC_DIR "/test-" + std::to_string(getpid()) +
+               ".db;" + extra;
+    return postgresThrough(driver, extra);
+}
+
+std::string postgresThrough(const std::string& section, const std::string& extra)
+{
+    return "DRIVER={" + section + "};Servername=127.0.0.1;Port=" + env("PELUND_PG_PORT") +
+           ";Database=pelund;UID=pelund;PWD=pelund;" + extra;
+}
+
+bool postgresServer(const char* command)
+{
+    std::string script = env("PELUND_PG_SERVER");
+    if (script.empty())
+        return false;
+    return std::system((script + " " + command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string errorText(int code)
+{
+    std::string buffer(1 << 16, '\0');
+    if (!vnDBWin_getErrorTextA(buffer.data(), code))
+        return "<none>";
+    return buffer.c_str();
+}
+
+std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+std::string narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+
+void OnEveryDriver::SetUp()
+{
+    if (GetParam() != "SQLite3" && !postgresRunning())
+        GTEST_SKIP() << "no PostgreSQL server: scripts/test starts one and sets PELUND_PG_PORT";
+    int rc = vnDBWin_attachDatabaseA(connectString(GetParam()).c_str());
+    ASSERT_EQ(rc, 0) << errorText(rc);
+}
+
+void OnEveryDriver::TearDown()
+{
+    for (int id = 1; id < 40; ++id)
+        vnDBWin_closeCursorWithID(id);
+    vnDBWin_disconnectDatabase();
+}
+
+void OnEveryDriver::run(const std::string& statement)
+{
+    int rc = vnDBWin_processSQLA(statement.c_str());
+    ASSERT_EQ(rc, 0) << statement << "\n" << errorText(rc);
+}
+
+std::string OnEveryDriver::table(const std::string& stem) const
+{
+    return stem + "_" + std::to_string(getpid());
+}
+
+std::string parameterName(const ::testing::TestParamInfo<Driver>& info)
+{
+    std::string name;
+    for (char c : info.param)
+        if (isalnum((unsigned char)c))
+            name += c;
+    return name;
+}
+
+}  // namespace dbtest
