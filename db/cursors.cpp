@@ -108,7 +108,7 @@ int openCursor(short* id, const std::u16string& query, CursorKind kind)
     }
     if (!isCursorQuery(query))
         raise(1003);
-    check(untilDone([&] { return SQLPrepareW(h, sqlText(query), SQL_NTS); }), db.hdbc, h);
+    check(untilDone([&] { return SQLPrepareW(h, sqlText(query), SQLINTEGER(query.size())); }), db.hdbc, h);
     check(untilDone([&] { return SQLExecute(h); }), db.hdbc, h, true);
     describeColumns(*cursor, db.hdbc);
     advance(*cursor, db.hdbc);
@@ -253,7 +253,7 @@ int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc)
     record->numColumns = int16_t(n);
     if (n <= 0)
         return PS_FAILURE;
-    if (!allocateArrays(record)) {
+    if (!record->names && !allocateArrays(record)) {
         releaseRecord(record);
         throw std::bad_alloc();
     }
@@ -296,7 +296,7 @@ int fetchRow(SQLDA* record, int id)
         if (c.atEnd || !c.hstmt)
             return 0;
         if (record->numColumns == int16_t(c.columns.size()))
-            releaseRecord(record);
+            releaseCells(record);  // the arrays serve the next row as they are
         else
             std::memset(record, 0, sizeof *record);
         fillRow<Ch>(record, &c, db.hdbc);

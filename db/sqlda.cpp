@@ -21,6 +21,28 @@ bool allocateArrays(SQLDA* r)
            r->nullables;
 }
 
+void releaseCells(SQLDA* r)
+{
+    bool arrays = r->names && r->values && r->sqlTypes && r->reserved && r->scales &&
+                  r->precisions && r->nullables;
+    if (!arrays) {
+        releaseRecord(r);
+        return;
+    }
+    size_t n = r->numColumns > 0 ? size_t(r->numColumns) : 0;
+    for (size_t i = 0; i < n; ++i) {
+        std::free(r->names[i]);
+        std::free(r->values[i]);
+    }
+    std::memset(r->names, 0, n * sizeof(void*));
+    std::memset(r->values, 0, n * sizeof(void*));
+    std::memset(r->sqlTypes, 0, n * 2);
+    std::memset(r->reserved, 0, n * 2);
+    std::memset(r->scales, 0, n * 2);
+    std::memset(r->precisions, 0, n * 2);
+    std::memset(r->nullables, 0, n * 2);
+}
+
 void releaseRecord(SQLDA* r)
 {
     for (int i = 0; i < r->numColumns; ++i) {

@@ -10,6 +10,10 @@ namespace pelund {
 // not be had (those that could are stored all the same).
 bool allocateArrays(SQLDA* record);
 
+// Frees every string and zeroes the arrays, keeping them for the next row
+// of the same shape (a record without all its arrays is released whole).
+void releaseCells(SQLDA* record);
+
 // Frees every string and array and zeroes the record.
 void releaseRecord(SQLDA* record);
 

@@ -18,7 +18,7 @@ void executeStatement(const std::u16string& text)
         throw databaseError(r, db.hdbc);
     StatementHandle statement(h);
     applyQueryTimeout(h);
-    check(untilDone([&] { return SQLExecDirectW(h, sqlText(text), SQL_NTS); }), db.hdbc, h, true);
+    check(untilDone([&] { return SQLExecDirectW(h, sqlText(text), SQLINTEGER(text.size())); }), db.hdbc, h, true);
     for (;;) {
         SQLSMALLINT columns = 0;
         check(untilDone([&] { return SQLNumResultCols(h, &columns); }), db.hdbc, h, true);

@@ -37,5 +37,6 @@ int cmdDecimals(const cli::Args& args);
 int cmdInList(const cli::Args& args);
 int cmdCrc32(const cli::Args& args);
 int cmdSha1(const cli::Args& args);
+int cmdSql(const cli::Args& args);
 
 #endif

@@ -46,6 +46,7 @@ const Command commands[] = {
     {"in-list", cmdInList, "LIST VALUE [--level N] [--ignore-case]"},
     {"crc32", cmdCrc32, "FILE"},
     {"sha1", cmdSha1, "FILE"},
+    {"sql", cmdSql, "CONNECT_STRING STATEMENT"},
 };
 
 void listCommands()
