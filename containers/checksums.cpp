@@ -42,22 +42,14 @@ auto pick(const std::vector<Path>& paths, const char* name)
 std::atomic<Crc32Function> activeCrc32{nullptr};
 std::atomic<Sha1Function> activeSha1{nullptr};
 
-Crc32Function crc32Function()
+// The pinned path, or the fastest, chosen on first use.
+template <class Function, class Paths>
+Function active(std::atomic<Function>& pinned, Paths (*paths)())
 {
-    Crc32Function f = activeCrc32.load(std::memory_order_relaxed);
+    Function f = pinned.load(std::memory_order_relaxed);
     if (!f) {
-        f = pick(crc32Paths(), nullptr);
-        activeCrc32.store(f, std::memory_order_relaxed);
-    }
-    return f;
-}
-
-Sha1Function sha1Function()
-{
-    Sha1Function f = activeSha1.load(std::memory_order_relaxed);
-    if (!f) {
-        f = pick(sha1Paths(), nullptr);
-        activeSha1.store(f, std::memory_order_relaxed);
+        f = pick(paths(), nullptr);
+        pinned.store(f, std::memory_order_relaxed);
     }
     return f;
 }
@@ -95,7 +87,7 @@ PELUND_API uint32_t psMath_calcCRC32(uint32_t crc, const void* data, uint32_t le
 {
     if (!data)
         return 0;
-    return crc32Function()(crc, static_cast<const unsigned char*>(data), length);
+    return active(activeCrc32, crc32Paths)(crc, static_cast<const unsigned char*>(data), length);
 }
 
 PELUND_API int psMath_calcSHA1(uint32_t digest[5], const void* data, uint32_t length,
@@ -114,7 +106,7 @@ PELUND_API int psMath_calcSHA1(uint32_t digest[5], const void* data, uint32_t le
         std::memcpy(state, digest, sizeof state);
     }
     const auto* p = static_cast<const unsigned char*>(data);
-    Sha1Function run = sha1Function();
+    Sha1Function run = active(activeSha1, sha1Paths);
     size_t whole = length / 64;
     run(state, p, whole);
     // The padding: 0x80, zeros, and this call's bit count, big-endian.

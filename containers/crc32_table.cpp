@@ -6,6 +6,7 @@
 // CRC register after A and B is that after A shifted over |B| zero bytes
 // (a multiplication by x^(8|B|) mod P) plus the CRC of B from zero. Short
 // buffers take sixteen bytes per step in one stream.
+#include "containers/byte_order.h"
 #include "containers/checksum_paths.h"
 
 #include <array>
@@ -32,16 +33,6 @@ constexpr Tables makeTables()
 }
 
 constexpr Tables tables = makeTables();
-
-inline uint32_t load32(const unsigned char* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    v = __builtin_bswap32(v);
-#endif
-    return v;
-}
 
 // a * b mod P, both bit-reflected (bit 31 is x^0).
 uint32_t multiplyModP(uint32_t a, uint32_t b)
@@ -73,7 +64,7 @@ uint32_t shiftOverZeros(uint32_t reg, size_t n)
 inline uint32_t slice8(uint32_t c, const unsigned char* p)
 {
     const auto& t = tables;
-    uint32_t a = load32(p) ^ c;
+    uint32_t a = loadLittle32(p) ^ c;
     return t[7][a & 0xFF] ^ t[6][(a >> 8) & 0xFF] ^ t[5][(a >> 16) & 0xFF] ^ t[4][a >> 24] ^
            t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
 }
@@ -96,7 +87,7 @@ uint32_t rawSingle(uint32_t c, const unsigned char* p, size_t n)
 {
     const auto& t = tables;
     for (; n >= 16; n -= 16, p += 16) {
-        uint32_t a = load32(p) ^ c;
+        uint32_t a = loadLittle32(p) ^ c;
         c = t[15][a & 0xFF] ^ t[14][(a >> 8) & 0xFF] ^ t[13][(a >> 16) & 0xFF] ^ t[12][a >> 24] ^
             t[11][p[4]] ^ t[10][p[5]] ^ t[9][p[6]] ^ t[8][p[7]] ^ t[7][p[8]] ^ t[6][p[9]] ^
             t[5][p[10]] ^ t[4][p[11]] ^ t[3][p[12]] ^ t[2][p[13]] ^ t[1][p[14]] ^ t[0][p[15]];

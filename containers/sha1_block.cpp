@@ -1,6 +1,7 @@
 // The SHA-1 compression function (FIPS 180-4), portable form: the message
 // schedule lives in a ring of sixteen words and the eighty rounds are
 // unrolled so that the working variables rotate by renaming, not by moves.
+#include "containers/byte_order.h"
 #include "containers/checksum_paths.h"
 
 #include <cstring>
@@ -10,15 +11,6 @@ namespace {
 
 inline uint32_t rol(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
-inline uint32_t loadBig(const unsigned char* p)
-{
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    v = __builtin_bswap32(v);
-#endif
-    return v;
-}
 
 }  // namespace
 
@@ -28,7 +20,7 @@ void sha1Portable(uint32_t state[5], const unsigned char* p, size_t blocks)
     for (; blocks > 0; --blocks, p += 64) {
         uint32_t w[16];
         for (int k = 0; k < 16; ++k)
-            w[k] = loadBig(p + 4 * k);
+            w[k] = loadBig32(p + 4 * k);
         const uint32_t a0 = a, b0 = b, c0 = c, d0 = d, e0 = e;
 
 #define W(i) (w[(i) & 15] = rol(w[((i) + 13) & 15] ^ w[((i) + 8) & 15] ^ w[((i) + 2) & 15] ^ w[(i) & 15], 1))

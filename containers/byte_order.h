@@ -1,0 +1,32 @@
+// Reading 32-bit words from byte streams in a fixed byte order.
+#ifndef PELUND_CONTAINERS_BYTE_ORDER_H
+#define PELUND_CONTAINERS_BYTE_ORDER_H
+
+#include <cstdint>
+#include <cstring>
+
+namespace pelund {
+
+inline uint32_t loadLittle32(const unsigned char* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap32(v);
+#endif
+    return v;
+}
+
+inline uint32_t loadBig32(const unsigned char* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap32(v);
+#endif
+    return v;
+}
+
+}  // namespace pelund
+
+#endif
