@@ -83,6 +83,10 @@ TEST(Exports, SecondNamesAreOneFunction)
     const std::vector<std::vector<const char*>> groups = {
         {"psMisc_freeBuffer", "psStringDynamic_freeA", "psStringDynamic_freeW",
          "psMath_freeIntList", "vnDBUtils_freeList"},
+        {"vnDBWin_allocateSQLDA", "vnDBWin_allocateSQLDW"},
+        {"vnDBWin_freeSQLDADescriptorA", "vnDBWin_freeSQLDADescriptorW"},
+        {"vnDBWin_freeStringsArrayA", "vnDBWin_freeStringsArrayW"},
+        {"vnDBWin_openCursorWithIDW", "vnDBWin_openCursorWithIDT"},
     };
     Library lib;
     ASSERT_NE(lib.handle, nullptr) << dlerror();
