@@ -18,10 +18,10 @@ enum class Length { None, hh, h, l, ll, j, z, t, L };
 bool isFlag(char16_t c) { return c == '-' || c == '+' || c == ' ' || c == '#' || c == '0'; }
 
 template <class T>
-bool appendNumber(std::u16string* out, const std::string& spec, int width, int precision, T value)
+bool appendNumber(std::u16string* out, const std::string& narrowFormat, int width, int precision, T value)
 {
     char buffer[512];
-    int n = std::snprintf(buffer, sizeof buffer, spec.c_str(), width, precision, value);
+    int n = std::snprintf(buffer, sizeof buffer, narrowFormat.c_str(), width, precision, value);
     if (n < 0)
         return false;
     if (size_t(n) < sizeof buffer) {
@@ -29,7 +29,7 @@ bool appendNumber(std::u16string* out, const std::string& spec, int width, int p
         return true;
     }
     std::string big(size_t(n) + 1, '\0');
-    std::snprintf(big.data(), big.size(), spec.c_str(), width, precision, value);
+    std::snprintf(big.data(), big.size(), narrowFormat.c_str(), width, precision, value);
     out->append(big.begin(), big.begin() + n);
     return true;
 }
@@ -133,25 +133,25 @@ bool formatWide(std::u16string* out, const char16_t* format, va_list args)
         if (!conv)
             break;
         ++f;
-        std::string spec = "%" + flags + "*.*" + lengthText + char(conv);
+        std::string narrowFormat = "%" + flags + "*.*" + lengthText + char(conv);
         switch (conv) {
         case 'd':
         case 'i':
             switch (length) {
-            case Length::l: ok = appendNumber(out, spec, width, precision, va_arg(ap, long)); break;
+            case Length::l: ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, long)); break;
             case Length::ll:
-                ok = appendNumber(out, spec, width, precision, va_arg(ap, long long));
+                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, long long));
                 break;
             case Length::j:
-                ok = appendNumber(out, spec, width, precision, va_arg(ap, intmax_t));
+                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, intmax_t));
                 break;
             case Length::z:
-                ok = appendNumber(out, spec, width, precision, va_arg(ap, ptrdiff_t));
+                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, ptrdiff_t));
                 break;
             case Length::t:
-                ok = appendNumber(out, spec, width, precision, va_arg(ap, ptrdiff_t));
+                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, ptrdiff_t));
                 break;
-            default: ok = appendNumber(out, spec, width, precision, va_arg(ap, int)); break;
+            default: ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, int)); break;
             }
             break;
         case 'u':
@@ -160,19 +160,19 @@ bool formatWide(std::u16string* out, const char16_t* format, va_list args)
         case 'X':
             switch (length) {
             case Length::l:
-                ok = appendNumber(out, spec, width, precision, va_arg(ap, unsigned long));
+                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, unsigned long));
                 break;
             case Length::ll:
-                ok = appendNumber(out, spec, width, precision, va_arg(ap, unsigned long long));
+                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, unsigned long long));
                 break;
             case Length::j:
-                ok = appendNumber(out, spec, width, precision, va_arg(ap, uintmax_t));
+                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, uintmax_t));
                 break;
             case Length::z:
             case Length::t:
-                ok = appendNumber(out, spec, width, precision, va_arg(ap, size_t));
+                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, size_t));
                 break;
-            default: ok = appendNumber(out, spec, width, precision, va_arg(ap, unsigned)); break;
+            default: ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, unsigned)); break;
             }
             break;
         case 'e':
@@ -184,7 +184,7 @@ bool formatWide(std::u16string* out, const char16_t* format, va_list args)
         case 'a':
         case 'A':
             if (length == Length::L)
-                ok = appendNumber(out, spec, width, precision, va_arg(ap, long double));
+                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, long double));
             else
                 ok = appendNumber(out, "%" + flags + "*.*" + char(conv), width, precision,
                                   va_arg(ap, double));
