@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <regex>
+#include <cctype>
 #include <set>
 #include <sstream>
 #include <string>
@@ -14,18 +14,27 @@
 
 namespace {
 
+// Every declaration names its function on the line of PELUND_API, just
+// before the opening parenthesis.
 std::set<std::string> declaredFunctions()
 {
     std::set<std::string> names;
-    const std::regex decl(R"(PELUND_API[^;{]*?\b([A-Za-z_][A-Za-z0-9_]*)\s*\()");
     for (const auto& entry : std::filesystem::directory_iterator(PELUND_INCLUDE_DIR)) {
         std::ifstream in(entry.path());
-        std::string s, line;
-        while (std::getline(in, line))
-            if (line.find("#define") == std::string::npos)  // the macro itself
-                s += line + "\n";
-        for (std::sregex_iterator it(s.begin(), s.end(), decl), end; it != end; ++it)
-            names.insert((*it)[1]);
+        std::string line;
+        while (std::getline(in, line)) {
+            size_t api = line.find("PELUND_API");
+            if (api == std::string::npos || line.find("#define") != std::string::npos)
+                continue;
+            size_t paren = line.find('(', api);
+            if (paren == std::string::npos)
+                continue;
+            size_t begin = paren;
+            while (begin > api && (std::isalnum((unsigned char)line[begin - 1]) || line[begin - 1] == '_'))
+                --begin;
+            if (begin < paren)
+                names.insert(line.substr(begin, paren - begin));
+        }
     }
     return names;
 }
