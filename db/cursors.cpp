@@ -108,8 +108,10 @@ int openCursor(short* id, const std::u16string& query, CursorKind kind)
     }
     if (!isCursorQuery(query))
         raise(1003);
-    check(untilDone([&] { return SQLPrepareW(h, sqlText(query), SQLINTEGER(query.size())); }), db.hdbc, h);
-    check(untilDone([&] { return SQLExecute(h); }), db.hdbc, h, true);
+    // Run once, the query is executed directly: the same as preparing and
+    // executing it, without the driver's bookkeeping for reuse.
+    check(untilDone([&] { return SQLExecDirectW(h, sqlText(query), SQLINTEGER(query.size())); }),
+          db.hdbc, h, true);
     describeColumns(*cursor, db.hdbc);
     advance(*cursor, db.hdbc);
     if (db.cursors.size() >= 3)
@@ -244,6 +246,24 @@ Ch* copyName(const std::basic_string<Ch>& name)
     return block;
 }
 
+// A name block left by the previous row of the same cursor already holds
+// the name; it is kept rather than freed and made again.
+template <class Ch>
+void keepOrCopyName(void*& slot, const std::basic_string<Ch>& name)
+{
+    if (slot) {
+        const Ch* old = static_cast<const Ch*>(slot);
+        size_t k = 0;
+        while (k < name.size() && old[k] == name[k])
+            ++k;
+        if (k == name.size() && old[k] == 0)
+            return;
+    }
+    std::free(slot);
+    slot = nullptr;
+    slot = copyName(name);
+}
+
 template <class Ch>
 int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc)
 {
@@ -272,9 +292,9 @@ int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc)
             result = PS_FAILURE;
         }
         if constexpr (sizeof(Ch) == 1)
-            record->names[i] = copyName(d.narrowName);
+            keepOrCopyName(record->names[i], d.narrowName);
         else
-            record->names[i] = copyName(d.name);
+            keepOrCopyName(record->names[i], d.name);
         record->sqlTypes[i] = d.type;
         record->reserved[i] = 0;
         record->scales[i] = d.digits;
@@ -296,7 +316,7 @@ int fetchRow(SQLDA* record, int id)
         if (c.atEnd || !c.hstmt)
             return 0;
         if (record->numColumns == int16_t(c.columns.size()))
-            releaseCells(record);  // the arrays serve the next row as they are
+            releaseValues(record);  // arrays and unchanged names serve the next row
         else
             std::memset(record, 0, sizeof *record);
         fillRow<Ch>(record, &c, db.hdbc);

@@ -21,7 +21,7 @@ bool allocateArrays(SQLDA* r)
            r->nullables;
 }
 
-void releaseCells(SQLDA* r)
+void releaseValues(SQLDA* r)
 {
     bool arrays = r->names && r->values && r->sqlTypes && r->reserved && r->scales &&
                   r->precisions && r->nullables;
@@ -31,16 +31,9 @@ void releaseCells(SQLDA* r)
     }
     size_t n = r->numColumns > 0 ? size_t(r->numColumns) : 0;
     for (size_t i = 0; i < n; ++i) {
-        std::free(r->names[i]);
         std::free(r->values[i]);
+        r->values[i] = nullptr;
     }
-    std::memset(r->names, 0, n * sizeof(void*));
-    std::memset(r->values, 0, n * sizeof(void*));
-    std::memset(r->sqlTypes, 0, n * 2);
-    std::memset(r->reserved, 0, n * 2);
-    std::memset(r->scales, 0, n * 2);
-    std::memset(r->precisions, 0, n * 2);
-    std::memset(r->nullables, 0, n * 2);
 }
 
 void releaseRecord(SQLDA* r)

@@ -10,9 +10,9 @@ namespace pelund {
 // not be had (those that could are stored all the same).
 bool allocateArrays(SQLDA* record);
 
-// Frees every string and zeroes the arrays, keeping them for the next row
-// of the same shape (a record without all its arrays is released whole).
-void releaseCells(SQLDA* record);
+// Frees the values of a record, keeping its arrays and names for the next
+// row of the same shape (a record without all its arrays is released whole).
+void releaseValues(SQLDA* record);
 
 // Frees every string and array and zeroes the record.
 void releaseRecord(SQLDA* record);
