@@ -1,6 +1,7 @@
 // Numbered cursors: opening a query, delivering rows into SQLDA records,
 // closing by number.
 #include "db/active_database.h"
+#include "db/cursor_rows.h"
 #include "db/database_error.h"
 #include "db/sqlda.h"
 #include "db/statement_handle.h"
@@ -21,8 +22,6 @@ void Cursor::closeStatement()
     }
     atEnd = true;
 }
-
-namespace {
 
 bool isCursorQuery(const std::u16string& q)
 {
@@ -70,7 +69,6 @@ void describeColumns(Cursor& c, SQLHDBC hdbc)
     }
 }
 
-// Moves the cursor to its next row; true when there is one.
 bool advance(Cursor& c, SQLHDBC hdbc)
 {
     SQLRETURN r = untilDone([&] { return SQLFetch(c.hstmt); });
@@ -81,6 +79,8 @@ bool advance(Cursor& c, SQLHDBC hdbc)
     check(r, hdbc, c.hstmt);
     return true;
 }
+
+namespace {
 
 int openCursor(short* id, const std::u16string& query, CursorKind kind)
 {
@@ -265,7 +265,7 @@ void keepOrCopyName(void*& slot, const std::basic_string<Ch>& name)
 }
 
 template <class Ch>
-int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc)
+int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc, bool readValues = true)
 {
     if (!record || !cursor)
         return PS_FAILURE;
@@ -281,7 +281,9 @@ int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc)
     for (int i = 0; i < n; ++i) {
         const ColumnDescription& d = cursor->columns[size_t(i)];
         try {
-            if constexpr (sizeof(Ch) == 1)
+            if (!readValues)
+                ;  // a description without a row: values stay absent
+            else if constexpr (sizeof(Ch) == 1)
                 record->values[i] = readValue<Ch>(cursor->hstmt, SQLUSMALLINT(i + 1), hdbc);
             else
                 record->values[i] = readWideValue(*cursor, SQLUSMALLINT(i + 1), hdbc);
@@ -334,12 +336,12 @@ int openRecorded(short* id, const std::u16string* query, CursorKind kind)
 
 int fillRowA(SQLDA* record, Cursor* cursor)
 {
-    return fillRow<char>(record, cursor, activeDatabase().hdbc);
+    return fillRow<char>(record, cursor, activeDatabase().hdbc, !cursor || !cursor->atEnd);
 }
 
 int fillRowW(SQLDA* record, Cursor* cursor)
 {
-    return fillRow<char16_t>(record, cursor, activeDatabase().hdbc);
+    return fillRow<char16_t>(record, cursor, activeDatabase().hdbc, !cursor || !cursor->atEnd);
 }
 
 }  // namespace pelund

@@ -13,6 +13,9 @@ namespace pelund {
 std::u16string codePageToUtf16(const char* text);
 std::string utf16ToCodePage(std::u16string_view text);
 
+// UTF-8, whatever the locale: for diagnostic lines.
+std::string utf16ToUtf8(std::u16string_view text);
+
 }  // namespace pelund
 
 #endif

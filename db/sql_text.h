@@ -1,0 +1,22 @@
+// SQL text helpers shared by the transfer code.
+#ifndef PELUND_DB_SQL_TEXT_H
+#define PELUND_DB_SQL_TEXT_H
+
+#include <string>
+#include <string_view>
+
+namespace pelund {
+
+// TEXT as the inside of a string literal: line feeds removed, quotes doubled.
+std::u16string escapedLiteral(std::u16string_view text);
+
+// A count as read from the text of a COUNT (*) result (atoi rules).
+int readCount(const char* text);
+int readCount(const char16_t* text);
+
+// The rows of TABLE by a COUNT (*) cursor (UTF-16 forms), or -1.
+int rowCountOf(const std::u16string& table);
+
+}  // namespace pelund
+
+#endif
