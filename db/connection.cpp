@@ -7,6 +7,7 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -23,6 +24,15 @@ ActiveDatabase theDatabase;
 struct OtherFailure {};
 
 const SQLWCHAR* wide(const std::u16string& s) { return reinterpret_cast<const SQLWCHAR*>(s.c_str()); }
+
+bool namesFileDsn(const std::u16string& s)
+{
+    std::u16string upper = s;
+    for (char16_t& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = char16_t(c - 'a' + 'A');
+    return upper.find(u"FILEDSN=") != std::u16string::npos;
+}
 
 void releaseEnvironmentIfUnused()
 {
@@ -183,8 +193,20 @@ bool connectWith(const std::u16string& s, unsigned options)
     SQLWCHAR completed[1024] = {};
     SQLSMALLINT length = 0;
     // No owner window: the driver manager of this platform shows no dialog.
-    SQLRETURN r = SQLDriverConnectW(db.hdbc, nullptr, const_cast<SQLWCHAR*>(wide(s)), SQL_NTS,
-                                    completed, 1024, &length, mode);
+    SQLRETURN r;
+    if (namesFileDsn(s)) {
+        // unixODBC reads file DSNs only in its 8-bit connect.
+        std::string narrow = utf16ToCodePage(s);
+        SQLCHAR out[1024] = {};
+        r = SQLDriverConnect(db.hdbc, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()), SQL_NTS,
+                             out, 1024, &length, mode);
+        out[1023] = 0;
+        std::u16string back = codePageToUtf16(reinterpret_cast<const char*>(out));
+        std::memcpy(completed, back.c_str(), std::min<size_t>(back.size() + 1, 1024) * 2);
+    } else {
+        r = SQLDriverConnectW(db.hdbc, nullptr, const_cast<SQLWCHAR*>(wide(s)), SQL_NTS, completed,
+                              1024, &length, mode);
+    }
     if (r == SQL_NO_DATA) {
         closeConnection(true);
         return false;

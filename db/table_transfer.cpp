@@ -20,10 +20,14 @@
 namespace pelund {
 namespace {
 
-bool isCharacterType(int type)
+// Character values are quoted and escaped. So are dates and times: written
+// bare, 2024-03-01 reads as arithmetic or fails to parse on every database.
+bool isQuotedType(int type)
 {
     return type == SQL_CHAR || type == SQL_VARCHAR || type == SQL_LONGVARCHAR ||
-           type == SQL_WCHAR || type == SQL_WVARCHAR || type == SQL_WLONGVARCHAR;
+           type == SQL_WCHAR || type == SQL_WVARCHAR || type == SQL_WLONGVARCHAR ||
+           type == SQL_DATE || type == SQL_TIME || type == SQL_TIMESTAMP ||
+           type == SQL_TYPE_DATE || type == SQL_TYPE_TIME || type == SQL_TYPE_TIMESTAMP;
 }
 
 // "INSERT INTO t (columns) VALUES (values);" for one record, or empty when
@@ -41,14 +45,24 @@ std::u16string insertStatement(const std::u16string& table, const SQLDA& r)
         }
         if (r.names && r.names[j])
             columns += static_cast<const char16_t*>(r.names[j]);
-        if (r.sqlTypes && isCharacterType(r.sqlTypes[j]))
-            values += u"'" + escapedLiteral(v) + u"'";
-        else
+        if (r.sqlTypes && isQuotedType(r.sqlTypes[j])) {
+            values += u'\'';
+            values += escapedLiteral(v);
+            values += u'\'';
+        } else {
             values += v;
+        }
     }
     if (columns.empty() || values.empty())
         return std::u16string();
-    return u"INSERT INTO " + table + u" (" + columns + u") VALUES (" + values + u");";
+    std::u16string s = u"INSERT INTO ";
+    s += table;
+    s += u" (";
+    s += columns;
+    s += u") VALUES (";
+    s += values;
+    s += u");";
+    return s;
 }
 
 std::u16string limited(std::u16string s)
@@ -97,9 +111,9 @@ int readTable(const std::u16string& table, SQLDA** records, int* count, char16_t
     int result = PS_SUCCESS;
     for (int i = 0; i < *count; ++i) {
         if (vnDBWin_fetchRowByIDW(&array[i], id) != 1) {
-            std::u16string line = u"Error:  Couldn't fetch row " +
-                                  codePageToUtf16(std::to_string(i).c_str()) +
-                                  u" from database table '%s'.";
+            std::u16string line = u"Error:  Couldn't fetch row ";
+            line += codePageToUtf16(std::to_string(i).c_str());
+            line += u" from database table '%s'.";
             composeErrorBuffer(error, namingMessage(line.c_str(), table), nullptr, 0);
             result = PS_FAILURE;
             break;
