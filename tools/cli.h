@@ -38,5 +38,9 @@ int cmdInList(const cli::Args& args);
 int cmdCrc32(const cli::Args& args);
 int cmdSha1(const cli::Args& args);
 int cmdSql(const cli::Args& args);
+int cmdTables(const cli::Args& args);
+int cmdDescribe(const cli::Args& args);
+int cmdCopy(const cli::Args& args);
+int cmdCreateSql(const cli::Args& args);
 
 #endif

@@ -47,6 +47,10 @@ const Command commands[] = {
     {"crc32", cmdCrc32, "FILE"},
     {"sha1", cmdSha1, "FILE"},
     {"sql", cmdSql, "CONNECT_STRING STATEMENT"},
+    {"tables", cmdTables, "CONNECT_STRING"},
+    {"describe", cmdDescribe, "CONNECT_STRING TABLE"},
+    {"copy", cmdCopy, "SRC_CONNECT SRC_TABLE DST_CONNECT DST_TABLE"},
+    {"create-sql", cmdCreateSql, "CONNECT_STRING TABLE"},
 };
 
 void listCommands()
