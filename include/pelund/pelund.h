@@ -11,6 +11,7 @@
 #include "pelund/misc.h"
 #include "pelund/numeric.h"
 #include "pelund/ranges.h"
+#include "pelund/server.h"
 #include "pelund/sql_text.h"
 #include "pelund/strings.h"
 #include "pelund/tokens.h"
