@@ -1,0 +1,315 @@
+#include "pelund/server.h"
+#include "server/debug_log.h"
+#include "server/greeting.h"
+#include "server/transport.h"
+#include "server_fixture.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+using namespace servertest;
+
+class Companion : public ::testing::Test {
+protected:
+    static CompanionServer* server;
+    static void SetUpTestSuite() { server = new CompanionServer(); }
+    static void TearDownTestSuite() { delete server; }
+    void SetUp() override { ASSERT_TRUE(server->running()) << "the companion server did not start"; }
+};
+
+CompanionServer* Companion::server = nullptr;
+
+TEST_F(Companion, CommandsAndResponseCopies)
+{
+    char message[1024];
+    char response[20] = {};
+    size_t length = 0;
+    ASSERT_EQ(vnServer_sendCommand("127.0.0.1", server->port().c_str(), "1", response,
+                                   sizeof response, &length, message, nullptr),
+              0)
+        << message;
+    EXPECT_STREQ(message, "Winsock started ok.\n");
+    EXPECT_EQ(length, server->webPort().size() + 1);
+    EXPECT_EQ(std::string(response), server->webPort());
+    char two[2];
+    ASSERT_EQ(vnServer_sendCommand("127.0.0.1", server->port().c_str(), "version", two, 2, &length,
+                                   message, nullptr),
+              0);
+    EXPECT_EQ(length, 2u);
+    EXPECT_EQ(std::string(two, 2), "5.");
+    EXPECT_EQ(vnServer_sendCommand("127.0.0.1", server->port().c_str(), "time", nullptr, 0,
+                                   nullptr, message, nullptr),
+              0);
+    EXPECT_EQ(vnServer_sendCommand("127.0.0.1", server->port().c_str(), "1", response, 20,
+                                   nullptr, nullptr, nullptr),
+              0x8000);
+    char16_t wmessage[256];
+    ASSERT_EQ(vnServer_sendCommandW(u"127.0.0.1", std::u16string(server->port().begin(),
+                                                                 server->port().end()).c_str(),
+                                    u"1", response, 20, &length, wmessage, nullptr),
+              0);
+    EXPECT_EQ(std::u16string(wmessage), u"Winsock started ok.\n");
+    EXPECT_EQ(vnServer_sendCommandW(nullptr, u"1", u"1", response, 20, &length, wmessage, nullptr),
+              0x8000);
+}
+
+TEST_F(Companion, StartingTwiceWritesTheTextOnce)
+{
+    char message[64] = "";
+    EXPECT_EQ(vnServer_startWinsock(message), 0);
+    EXPECT_STREQ(message, "Winsock started ok.\n");
+    std::strcpy(message, "untouched");
+    EXPECT_EQ(vnServer_startWinsock(message), 0);
+    EXPECT_STREQ(message, "untouched");
+    char response[20];
+    vnServer_sendCommand("127.0.0.1", server->port().c_str(), "1", response, 20, nullptr, message,
+                         nullptr);
+    EXPECT_STREQ(message, "");  // it was running already
+    std::strcpy(message, "");
+    EXPECT_EQ(vnServer_startWinsock(message), 0);  // the command stopped it
+    EXPECT_STREQ(message, "Winsock started ok.\n");
+}
+
+TEST_F(Companion, UploadsArriveWhole)
+{
+    std::string dir = temporaryFolder();
+    struct Case {
+        const char* name;
+        size_t size;
+    } cases[] = {{"empty.bin", 0}, {"one.bin", 1}, {"several.bin", 5u << 20}};
+    for (const Case& c : cases) {
+        std::string content(c.size, '\0');
+        for (size_t k = 0; k < c.size; ++k)
+            content[k] = char(k * 31 + 7);
+        std::string local = dir + "/" + c.name;
+        writeFile(local, content);
+        EXPECT_EQ(vnServer_sendFile("127.0.0.1", server->port().c_str(), local.c_str(), c.name, 3,
+                                    nullptr),
+                  0)
+            << c.name;
+        EXPECT_EQ(readFile(server->uploads() + "/" + c.name), content) << c.name;
+    }
+    EXPECT_EQ(vnServer_sendFile("127.0.0.1", server->port().c_str(), "/no/such/file", "x", 0,
+                                nullptr),
+              0x8000);
+    std::string tooLong(100000, 'n');
+    EXPECT_EQ(vnServer_sendFile("127.0.0.1", server->port().c_str(), (dir + "/one.bin").c_str(),
+                                tooLong.c_str(), 0, nullptr),
+              0x8000);
+    EXPECT_EQ(vnServer_sendFile("127.0.0.1", "1", (dir + "/one.bin").c_str(), "x", 0, nullptr), 6);
+}
+
+TEST_F(Companion, PagesOpenThroughTheShellVerb)
+{
+    // A stand-in opener first on PATH records the URL.
+    std::string dir = temporaryFolder();
+    std::string record = dir + "/url.txt";
+    writeFile(dir + "/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > " + record + "\n");
+    chmod((dir + "/xdg-open").c_str(), 0755);
+    std::string path = dir + ":" + std::getenv("PATH");
+    setenv("PATH", path.c_str(), 1);
+    auto opened = [&] {
+        for (int k = 0; k < 100 && readFile(record).empty(); ++k)
+            usleep(20000);
+        std::string url = readFile(record);
+        unlink(record.c_str());
+        return url;
+    };
+    char message[1024];
+    std::string base = "http://127.0.0.1:" + server->webPort();
+    ASSERT_EQ(vnServer_openHTMLLog("127.0.0.1", server->port().c_str(), 1, message, nullptr), 0);
+    EXPECT_EQ(opened(), base + "/log_debug.html");
+    ASSERT_EQ(vnServer_openHTMLLog("127.0.0.1", server->port().c_str(), 7, message, nullptr), 0);
+    EXPECT_EQ(opened(), base);
+    ASSERT_EQ(vnServer_getHTMLFile("127.0.0.1", server->port().c_str(), "/log_usage.html", message,
+                                   nullptr),
+              0);
+    EXPECT_EQ(opened(), base + "/log_usage.html");
+    EXPECT_EQ(vnServer_getHTMLFile(nullptr, server->port().c_str(), "/", message, nullptr), 0x8000);
+}
+
+TEST_F(Companion, DebugLogLines)
+{
+    std::string dir = temporaryFolder();
+    std::string log = dir + "/client.log";
+    char message[1024], response[20];
+    // A log file that does not exist is not made.
+    vnServer_sendCommand("127.0.0.1", server->port().c_str(), "1", response, 20, nullptr, message,
+                         log.c_str());
+    EXPECT_NE(access(log.c_str(), F_OK), 0);
+    writeFile(log, "earlier line\n");
+    ASSERT_EQ(vnServer_sendCommand("127.0.0.1", server->port().c_str(), "1", response, 20, nullptr,
+                                   message, log.c_str()),
+              0);
+    std::string text = readFile(log);
+    EXPECT_EQ(text.rfind("earlier line\n", 0), 0u);
+    for (const char* line : {"> Starting command send\n", "> Opening socket on client\n",
+                             "> Banner read: 'Pelund Companion Server V5.1;127.0.0.1'\n",
+                             "> Connection is down.\n", "> All done!\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    EXPECT_EQ(vnws_getDebugLogFileP(), nullptr);
+    vnws_debugMessageByFile(nullptr, "nothing %d", 1);
+}
+
+// --- Against a scripted peer ------------------------------------------------
+
+namespace {
+
+int versionFrom(const std::string& greeting, char* address = nullptr, int* result = nullptr)
+{
+    ScriptedPeer peer([&](int s) {
+        sendAll(s, greeting.c_str(), greeting.size() + 1);
+        char sink[64];
+        while (recv(s, sink, sizeof sink, 0) > 0) {
+        }
+    });
+    int s = -1, version = -1;
+    char error[512] = "";
+    int rc = pelund::openConnection(&s, &version, "127.0.0.1", peer.port().c_str(), nullptr,
+                                    nullptr, error, sizeof error, address, nullptr);
+    if (result)
+        *result = rc;
+    if (s != pelund::invalidSocket)
+        pelund::closeConnection(s);
+    return version;
+}
+
+}  // namespace
+
+TEST(ScriptedServer, VersionsAndAddresses)
+{
+    std::string id = pelund::greetingText;
+    EXPECT_EQ(versionFrom(id + "4"), 400);
+    EXPECT_EQ(versionFrom(id + "4.07"), 407);
+    EXPECT_EQ(versionFrom(id + "5.03"), 503);
+    EXPECT_EQ(versionFrom(id + "4.0.7"), 400);
+    EXPECT_EQ(versionFrom(std::string(pelund::greetingTextOld) + "5.1 extra"), 501);
+    char address[256] = "x";
+    EXPECT_EQ(versionFrom(id + "5.0;10.0.0.7", address), 500);
+    EXPECT_STREQ(address, "10.0.0.7");
+    EXPECT_EQ(versionFrom(id + "4.9;10.0.0.7", address), 409);
+    EXPECT_STREQ(address, "");
+    int rc = 0;
+    EXPECT_EQ(versionFrom("Some other server 1.0", nullptr, &rc), 0);
+    EXPECT_EQ(rc, 7);
+}
+
+TEST(ScriptedServer, ShortAndSurplusAcknowledgements)
+{
+    std::string dir = temporaryFolder();
+    writeFile(dir + "/f.bin", "content");
+    for (std::string ack : {std::string("OK"), std::string("OK\0!", 4)}) {
+        ScriptedPeer peer([&](int s) {
+            std::string g = std::string(pelund::greetingText) + "5.1";
+            sendAll(s, g.c_str(), g.size() + 1);
+            char buffer[256];
+            size_t total = 0;
+            while (total < 7 + 5 + 7) {
+                ssize_t n = recv(s, buffer, sizeof buffer, 0);
+                if (n <= 0)
+                    break;
+                total += size_t(n);
+            }
+            sendAll(s, ack.data(), ack.size());
+            shutdown(s, SHUT_WR);
+            while (recv(s, buffer, sizeof buffer, 0) > 0) {
+            }
+        });
+        EXPECT_EQ(vnServer_sendFile("127.0.0.1", peer.port().c_str(), (dir + "/f.bin").c_str(),
+                                    "f.bin", 0, nullptr),
+                  0x8000)
+            << ack.size();
+    }
+}
+
+TEST(ScriptedServer, CommandWithoutAnswerAndResetPeer)
+{
+    char message[1024], response[20];
+    {
+        ScriptedPeer peer([&](int s) {
+            std::string g = std::string(pelund::greetingText) + "5.1";
+            sendAll(s, g.c_str(), g.size() + 1);
+            readUpTo(s, 100);
+            // Closes without answering.
+        });
+        EXPECT_EQ(vnServer_sendCommand("127.0.0.1", peer.port().c_str(), "1", response, 20, nullptr,
+                                       message, nullptr),
+                  0x8000);
+        EXPECT_NE(std::string(message).find("4.0.7"), std::string::npos) << message;
+    }
+    {
+        // A reply with surplus bytes is cut to the capacity.
+        ScriptedPeer peer([&](int s) {
+            std::string g = std::string(pelund::greetingText) + "5.1";
+            sendAll(s, g.c_str(), g.size() + 1);
+            readUpTo(s, 100);
+            std::string big(5000, 'z');
+            sendAll(s, big.data(), big.size());
+        });
+        size_t length = 0;
+        char small[8];
+        std::memset(small, '#', sizeof small);
+        EXPECT_EQ(vnServer_sendCommand("127.0.0.1", peer.port().c_str(), "1", small, 4, &length,
+                                       message, nullptr),
+                  0);
+        EXPECT_EQ(length, 4u);
+        EXPECT_EQ(std::string(small, 8), "zzzz####");
+    }
+}
+
+TEST(Transport, NamesThatDoNotResolveAndRefusedAddresses)
+{
+    char error[512] = "";
+    int s = pelund::connectToHost("no-such-host.invalid", "80", true, true, error, sizeof error,
+                                  nullptr);
+    EXPECT_EQ(s, pelund::invalidSocket);
+    std::string text = error;
+    EXPECT_EQ(text.rfind("Unknown host 'no-such-host.invalid':80. Socket error: (11001) - Host not "
+                         "found\n",
+                         0),
+              0u)
+        << text;
+    // localhost: the IPv6 address refuses (nothing listens there), IPv4
+    // accepts.
+    ScriptedPeer peer([](int) {});
+    s = pelund::connectToHost("localhost", peer.port().c_str(), true, true, error, sizeof error,
+                              nullptr);
+    EXPECT_NE(s, pelund::invalidSocket);
+    if (s != pelund::invalidSocket)
+        close(s);
+    pelund::setLastSocketError(11002);
+    EXPECT_STREQ(pelund::socketErrorText(), "Unknown error");
+    pelund::setLastSocketError(10061);
+    EXPECT_STREQ(pelund::socketErrorText(), "Connection refused by remote host");
+    EXPECT_EQ(pelund::socketErrorFromErrno(ECONNREFUSED), 10061);
+    EXPECT_EQ(pelund::socketErrorFromErrno(ETIMEDOUT), 10060);
+}
+
+// The real 20-second limit, once: a peer that never greets.
+TEST(ScriptedServerSlow, NoGreetingWithinTheLimit)
+{
+    ScriptedPeer peer([](int s) {
+        char sink[16];
+        pollfd p{s, POLLIN, 0};
+        poll(&p, 1, 25000);
+        (void)recv(s, sink, sizeof sink, 0);
+    });
+    int s = -1;
+    char error[512] = "";
+    auto start = std::chrono::steady_clock::now();
+    int rc = pelund::openConnection(&s, nullptr, "127.0.0.1", peer.port().c_str(), nullptr, nullptr,
+                                    error, sizeof error, nullptr, nullptr);
+    auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(rc, 6);
+    EXPECT_STREQ(error, "Banner read failed.\n");
+    EXPECT_GE(waited, std::chrono::seconds(19));
+    EXPECT_LT(waited, std::chrono::seconds(30));
+}
