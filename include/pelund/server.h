@@ -47,6 +47,45 @@ PELUND_API int vnServer_getHTMLFile(const char* host, const char* port, const ch
 PELUND_API int vnServer_openHTMLLog(const char* host, const char* port, int kind, char* message,
                                     const char* log_path);
 
+/* --- Plug-in connections ---------------------------------------------- */
+
+/* An open conversation with a plug-in of the server, from
+   vnServer_openConnectionToPlugin until vnServer_closeConnectionToPlugin. */
+typedef struct socketData {
+    int socket;               /* the connected socket */
+    size_t maxReceiveBufSize; /* the socket's receive-buffer size */
+    size_t maxSendBufSize;    /* the socket's send-buffer size: largest chunk */
+} socketData;
+
+/* Connect to HOST:PORT and open the plug-in NAME (at most 270 characters);
+   *CONNECTION receives the record, VERSION (6 bytes, may be null) the
+   plug-in's version text. Return 0; 6 without connection or greeting (no
+   record); 0x8000 when the name is refused or too long (after a refusal the
+   record is stored and must be closed). Start the socket library first
+   (vnServer_startWinsock). */
+PELUND_API int vnServer_openConnectionToPlugin(socketData** connection, const char* host,
+                                               const char* port, const char* name,
+                                               char* version, const char* log_path);
+
+/* End the conversation, close the connection and free the record. */
+PELUND_API void vnServer_closeConnectionToPlugin(socketData* connection);
+
+/* Send LENGTH bytes of DATA (a file's content) to the plug-in. Return 0 or
+   0x8000. */
+PELUND_API int vnServer_sendBufferToPlugin(socketData* connection, const void* data,
+                                           size_t length);
+PELUND_API int vnServer_sendFileToPlugin(socketData* connection, const char* path);
+
+/* Receive one reply of the plug-in into a new buffer (*BUFFER, *SIZE bytes;
+   release with psMisc_freeBuffer). Return 0, or 0x8000 when the reply is
+   short or the connection fails before it is whole (no buffer then). */
+PELUND_API int vnServer_getDataFromPlugin(socketData* connection, void** buffer, size_t* size);
+
+/* Receive one reply into the local file PATH (replaced). A file that cannot
+   be written is skipped and the reply drained: still 0. Return 0, or 0x8000
+   when the reply is short or the connection fails before it is whole. */
+PELUND_API int vnServer_getFileFromPlugin(socketData* connection, const char* path);
+
 /* Write the local time, "> " and the formatted message to FILE and flush;
    nothing for a null FILE or FORMAT. */
 PELUND_API void vnws_debugMessageByFile(FILE* file, const char* format, ...);

@@ -1,3 +1,4 @@
+#include "pelund/misc.h"
 #include "pelund/server.h"
 #include "server/debug_log.h"
 #include "server/greeting.h"
@@ -312,4 +313,156 @@ TEST(ScriptedServerSlow, NoGreetingWithinTheLimit)
     EXPECT_STREQ(error, "Banner read failed.\n");
     EXPECT_GE(waited, std::chrono::seconds(19));
     EXPECT_LT(waited, std::chrono::seconds(30));
+}
+
+// --- Plug-ins ----------------------------------------------------------------
+
+TEST_F(Companion, EchoPluginBothWays)
+{
+    vnServer_startWinsock(nullptr);
+    socketData* c = nullptr;
+    char version[6] = "xxxxx";
+    ASSERT_EQ(vnServer_openConnectionToPlugin(&c, "127.0.0.1", server->port().c_str(), "echo",
+                                              version, nullptr),
+              0);
+    EXPECT_STREQ(version, "1.0.0");
+    for (size_t size : {size_t(0), size_t(1), size_t(9) << 20}) {
+        std::string data(size, '\0');
+        for (size_t k = 0; k < size; ++k)
+            data[k] = char(k * 13 + size);
+        ASSERT_EQ(vnServer_sendBufferToPlugin(c, data.data(), data.size()), 0);
+        void* back = nullptr;
+        size_t length = 7;
+        ASSERT_EQ(vnServer_getDataFromPlugin(c, &back, &length), 0) << size;
+        ASSERT_EQ(length, size);
+        EXPECT_EQ(std::memcmp(back, data.data(), size), 0);
+        psMisc_freeBuffer(&back);
+    }
+    std::string dir = temporaryFolder();
+    std::string content(3u << 20, 'f');
+    content[12345] = 'g';
+    writeFile(dir + "/in.bin", content);
+    ASSERT_EQ(vnServer_sendFileToPlugin(c, (dir + "/in.bin").c_str()), 0);
+    ASSERT_EQ(vnServer_getFileFromPlugin(c, (dir + "/out.bin").c_str()), 0);
+    EXPECT_EQ(readFile(dir + "/out.bin"), content);
+    // A reply for a file that cannot be written is drained: the next one
+    // still arrives in step.
+    ASSERT_EQ(vnServer_sendBufferToPlugin(c, "lost", 4), 0);
+    EXPECT_EQ(vnServer_getFileFromPlugin(c, "/no/such/folder/file"), 0);
+    ASSERT_EQ(vnServer_sendBufferToPlugin(c, "next", 4), 0);
+    void* back = nullptr;
+    size_t length = 0;
+    ASSERT_EQ(vnServer_getDataFromPlugin(c, &back, &length), 0);
+    EXPECT_EQ(std::string(static_cast<char*>(back), length), "next");
+    psMisc_freeBuffer(&back);
+    EXPECT_EQ(vnServer_sendFileToPlugin(c, "/no/such/file"), 0x8000);
+    vnServer_closeConnectionToPlugin(c);
+}
+
+TEST_F(Companion, StorePluginAndRefusals)
+{
+    vnServer_startWinsock(nullptr);
+    socketData* c = nullptr;
+    ASSERT_EQ(vnServer_openConnectionToPlugin(&c, "127.0.0.1", server->port().c_str(), "store",
+                                              nullptr, nullptr),
+              0);
+    ASSERT_EQ(vnServer_sendBufferToPlugin(c, "kept", 4), 0);
+    ASSERT_EQ(vnServer_sendBufferToPlugin(c, "get", 3), 0);
+    void* back = nullptr;
+    size_t length = 0;
+    ASSERT_EQ(vnServer_getDataFromPlugin(c, &back, &length), 0);
+    EXPECT_EQ(std::string(static_cast<char*>(back), length), "kept");
+    psMisc_freeBuffer(&back);
+    vnServer_closeConnectionToPlugin(c);
+
+    socketData* refused = nullptr;
+    char version[6] = "x";
+    EXPECT_EQ(vnServer_openConnectionToPlugin(&refused, "127.0.0.1", server->port().c_str(), "nope",
+                                              version, nullptr),
+              0x8000);
+    ASSERT_NE(refused, nullptr);  // still open: the caller closes it
+    EXPECT_STREQ(version, "");
+    vnServer_closeConnectionToPlugin(refused);
+    socketData* none = nullptr;
+    std::string longName(271, 'p');
+    EXPECT_EQ(vnServer_openConnectionToPlugin(&none, "127.0.0.1", server->port().c_str(),
+                                              longName.c_str(), nullptr, nullptr),
+              0x8000);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(vnServer_openConnectionToPlugin(&none, "127.0.0.1", "1", "echo", nullptr, nullptr), 6);
+    EXPECT_EQ(none, nullptr);
+}
+
+namespace {
+
+// A plug-in peer: greets, accepts with INIT_REPLY, then answers the first
+// message with REPLY and closes.
+struct PluginPeer {
+    ScriptedPeer peer;
+    PluginPeer(std::string initReply, std::string reply)
+        : peer([initReply, reply](int s) {
+              std::string g = std::string(pelund::greetingText) + "5.1";
+              sendAll(s, g.c_str(), g.size() + 1);
+              readUpTo(s, 300);
+              sendAll(s, initReply.data(), initReply.size());
+              char h[5];
+              if (recv(s, h, 5, MSG_WAITALL) != 5)
+                  return;
+              uint32_t n = uint32_t((unsigned char)h[1]) | uint32_t((unsigned char)h[2]) << 8;
+              std::string payload(n, '\0');
+              if (n)
+                  recv(s, payload.data(), n, MSG_WAITALL);
+              sendAll(s, reply.data(), reply.size());
+              shutdown(s, SHUT_WR);
+              char sink[64];
+              while (recv(s, sink, sizeof sink, 0) > 0) {
+              }
+          })
+    {
+    }
+};
+
+std::string le(uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
+
+}  // namespace
+
+TEST(ScriptedPlugin, RepliesThatDoNotFit)
+{
+    vnServer_startWinsock(nullptr);
+    struct Case {
+        std::string reply;
+        int result;
+        std::string data;
+    } cases[] = {
+        {le(10) + "0123456789", 0, "0123456789"},
+        {le(4) + "abcdSURPLUS", 0, "abcd"},        // surplus dropped
+        {le(10) + "0123", 0x8000, ""},             // announced more, then closed
+        {std::string("\3\0\0", 3), 0x8000, ""},   // fewer than 4 bytes
+    };
+    for (const Case& c : cases) {
+        PluginPeer peer("OK1.2.3", c.reply);
+        socketData* conn = nullptr;
+        char version[6];
+        ASSERT_EQ(vnServer_openConnectionToPlugin(&conn, "127.0.0.1", peer.peer.port().c_str(), "p",
+                                                  version, nullptr),
+                  0);
+        EXPECT_STREQ(version, "1.2.3");
+        ASSERT_EQ(vnServer_sendBufferToPlugin(conn, "q", 1), 0);
+        void* back = reinterpret_cast<void*>(0x1);
+        size_t length = 99;
+        EXPECT_EQ(vnServer_getDataFromPlugin(conn, &back, &length), c.result) << c.reply.size();
+        if (c.result == 0) {
+            EXPECT_EQ(std::string(static_cast<char*>(back), length), c.data);
+            psMisc_freeBuffer(&back);
+        } else {
+            EXPECT_EQ(back, nullptr);
+        }
+        vnServer_closeConnectionToPlugin(conn);
+    }
+    PluginPeer refusing("NO", "");
+    socketData* conn = nullptr;
+    EXPECT_EQ(vnServer_openConnectionToPlugin(&conn, "127.0.0.1", refusing.peer.port().c_str(), "p",
+                                              nullptr, nullptr),
+              0x8000);
+    vnServer_closeConnectionToPlugin(conn);
 }
