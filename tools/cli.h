@@ -42,5 +42,8 @@ int cmdTables(const cli::Args& args);
 int cmdDescribe(const cli::Args& args);
 int cmdCopy(const cli::Args& args);
 int cmdCreateSql(const cli::Args& args);
+int cmdServerCommand(const cli::Args& args);
+int cmdUpload(const cli::Args& args);
+int cmdPlugin(const cli::Args& args);
 
 #endif

@@ -51,6 +51,9 @@ const Command commands[] = {
     {"describe", cmdDescribe, "CONNECT_STRING TABLE"},
     {"copy", cmdCopy, "SRC_CONNECT SRC_TABLE DST_CONNECT DST_TABLE"},
     {"create-sql", cmdCreateSql, "CONNECT_STRING TABLE"},
+    {"server-command", cmdServerCommand, "HOST PORT COMMAND"},
+    {"upload", cmdUpload, "HOST PORT FILE NAME"},
+    {"plugin", cmdPlugin, "HOST PORT NAME --send FILE|--text TEXT [--out FILE]"},
 };
 
 void listCommands()
