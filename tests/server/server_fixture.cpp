@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +44,8 @@ CompanionServer::CompanionServer() : uploads_(temporaryFolder())
         return;
     pid_ = fork();
     if (pid_ == 0) {
+        // The server goes when the test process goes, however it ends.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         dup2(out[1], 1);
         close(out[0]);
         execl(PELUND_COMPANION_SERVER, "companion-server", "--uploads", uploads_.c_str(),

@@ -53,9 +53,10 @@ TEST_F(Companion, CommandsAndResponseCopies)
                                    nullptr, nullptr, nullptr),
               0x8000);
     char16_t wmessage[256];
-    ASSERT_EQ(vnServer_sendCommandW(u"127.0.0.1", std::u16string(server->port().begin(),
-                                                                 server->port().end()).c_str(),
-                                    u"1", response, 20, &length, wmessage, nullptr),
+    std::string port = server->port();
+    std::u16string wport(port.begin(), port.end());
+    ASSERT_EQ(vnServer_sendCommandW(u"127.0.0.1", wport.c_str(), u"1", response, 20, &length,
+                                    wmessage, nullptr),
               0);
     EXPECT_EQ(std::u16string(wmessage), u"Winsock started ok.\n");
     EXPECT_EQ(vnServer_sendCommandW(nullptr, u"1", u"1", response, 20, &length, wmessage, nullptr),
