@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -109,6 +110,47 @@ int connectToHost(const char* host, const char* service, bool ipv4, bool ipv6, c
     return connected;
 }
 
+bool parseGreeting(const char* greeting, int* version, char* localAddress, char* error,
+                   size_t errorCapacity, std::FILE* log)
+{
+    const char* text = std::strstr(greeting, greetingText);
+    size_t skip = std::strlen(greetingText);
+    if (!text) {
+        text = std::strstr(greeting, greetingTextOld);
+        skip = std::strlen(greetingTextOld);
+    }
+    if (!text) {
+        char message[1100];
+        std::snprintf(message, sizeof message, "ERROR: Undetermined server version number: '%s'.\n",
+                      greeting);
+        failWith(error, errorCapacity, log, message);
+        *version = 0;
+        return false;
+    }
+    std::string v(text + skip);
+    v = v.substr(0, v.find(' '));
+    size_t dot = v.find('.');
+    long major = std::atol(v.substr(0, dot).c_str());
+    long minor = dot == std::string::npos ? 0 : std::atol(v.c_str() + dot + 1);
+    *version = int(std::clamp<long>(major, 0, 1000000) * 100 + std::clamp<long>(minor, 0, 99999));
+    if (localAddress) {
+        localAddress[0] = '\0';
+        if (*version < 500) {
+            vnws_debugMessageByFile(log, "Server v%ld.%ld does not support IP address sending.\n",
+                                    major, minor);
+        } else if (dot != std::string::npos) {
+            size_t semicolon = v.find(';', dot);
+            if (semicolon != std::string::npos) {
+                std::string address = v.substr(semicolon + 1, 255);
+                std::memcpy(localAddress, address.c_str(), address.size() + 1);
+                vnws_debugMessageByFile(log, "Local IP address reported by server as '%s'.\n",
+                                        localAddress);
+            }
+        }
+    }
+    return true;
+}
+
 int openConnection(int* socketOut, int* version, const char* host, const char* service,
                    int* sendBufferSize, int* receiveBufferSize, char* error, size_t errorCapacity,
                    char* localAddress, std::FILE* log)
@@ -131,44 +173,10 @@ int openConnection(int* socketOut, int* version, const char* host, const char* s
     char printable[1024] = "";
     psString_replaceCharsA(printable, greeting, "\t\r\n", ".", 0);
     vnws_debugMessageByFile(log, "Banner read: '%s'\n", printable);
-    if (version) {
-        const char* text = std::strstr(greeting, greetingText);
-        size_t skip = std::strlen(greetingText);
-        if (!text) {
-            text = std::strstr(greeting, greetingTextOld);
-            skip = std::strlen(greetingTextOld);
-        }
-        if (!text) {
-            char message[1100];
-            std::snprintf(message, sizeof message,
-                          "ERROR: Undetermined server version number: '%s'.\n", greeting);
-            failWith(error, errorCapacity, log, message);
-            *version = 0;
-            close(s);
-            *socketOut = invalidSocket;
-            return 7;
-        }
-        std::string v(text + skip);
-        v = v.substr(0, v.find(' '));
-        size_t dot = v.find('.');
-        long major = std::atol(v.substr(0, dot).c_str());
-        long minor = dot == std::string::npos ? 0 : std::atol(v.c_str() + dot + 1);
-        *version = int(major * 100 + minor);
-        if (localAddress) {
-            localAddress[0] = '\0';
-            if (*version < 500) {
-                vnws_debugMessageByFile(log, "Server v%ld.%ld does not support IP address sending.\n",
-                                        major, minor);
-            } else if (dot != std::string::npos) {
-                size_t semicolon = v.find(';', dot);
-                if (semicolon != std::string::npos) {
-                    std::string address = v.substr(semicolon + 1, 255);
-                    std::memcpy(localAddress, address.c_str(), address.size() + 1);
-                    vnws_debugMessageByFile(log, "Local IP address reported by server as '%s'.\n",
-                                            localAddress);
-                }
-            }
-        }
+    if (version && !parseGreeting(greeting, version, localAddress, error, errorCapacity, log)) {
+        close(s);
+        *socketOut = invalidSocket;
+        return 7;
     }
     socklen_t n = sizeof(int);
     if (sendBufferSize)

@@ -21,6 +21,12 @@ int openConnection(int* socket, int* version, const char* host, const char* serv
                    int* sendBufferSize, int* receiveBufferSize, char* error, size_t errorCapacity,
                    char* localAddress, std::FILE* log);
 
+// Reads the version (major x 100 + minor) and, from 5.0 on, the client's
+// address as the server saw it, from a greeting. False when the greeting
+// carries neither identification text (the version is then 0).
+bool parseGreeting(const char* greeting, int* version, char* localAddress, char* error,
+                   size_t errorCapacity, std::FILE* log);
+
 // Bytes received (> 0), 0 on time-out or when the peer closed, -1 on error.
 long receiveWithTimeout(int socket, char* buffer, size_t size, int seconds);
 long receiveResponse(int socket, char* buffer, size_t size, char* error, size_t errorCapacity);
