@@ -467,3 +467,46 @@ TEST(ScriptedPlugin, RepliesThatDoNotFit)
               0x8000);
     vnServer_closeConnectionToPlugin(conn);
 }
+
+TEST_F(Companion, SurvivesGarbageAndVanishingClients)
+{
+    for (const std::string& junk : {std::string("?garbage"), std::string("~\0", 2),
+                                    std::string("!no terminator")}) {
+        int s = pelund::connectToHost("127.0.0.1", server->port().c_str(), true, true, nullptr, 0,
+                                      nullptr);
+        ASSERT_NE(s, pelund::invalidSocket);
+        sendAll(s, junk.data(), junk.size());
+        close(s);  // gone without a goodbye
+    }
+    char message[1024], response[20];
+    EXPECT_EQ(vnServer_sendCommand("127.0.0.1", server->port().c_str(), "1", response, 20, nullptr,
+                                   message, nullptr),
+              0);
+}
+
+TEST(ScriptedPlugin, PeerResetsMidTransfer)
+{
+    vnServer_startWinsock(nullptr);
+    ScriptedPeer peer([](int s) {
+        std::string g = std::string(pelund::greetingText) + "5.1";
+        sendAll(s, g.c_str(), g.size() + 1);
+        readUpTo(s, 300);
+        sendAll(s, "OK", 2);
+        char h[6];
+        recv(s, h, 6, MSG_WAITALL);
+        std::string part = le(1000) + std::string(100, 'r');
+        sendAll(s, part.data(), part.size());
+        linger l{1, 0};  // close with a reset
+        setsockopt(s, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    });
+    socketData* c = nullptr;
+    ASSERT_EQ(vnServer_openConnectionToPlugin(&c, "127.0.0.1", peer.port().c_str(), "p", nullptr,
+                                              nullptr),
+              0);
+    ASSERT_EQ(vnServer_sendBufferToPlugin(c, "q", 1), 0);
+    void* back = nullptr;
+    size_t size = 0;
+    EXPECT_EQ(vnServer_getDataFromPlugin(c, &back, &size), 0x8000);
+    EXPECT_EQ(back, nullptr);
+    vnServer_closeConnectionToPlugin(c);
+}
