@@ -28,6 +28,22 @@ void appendCodePoint(std::u16string& out, char32_t c)
     }
 }
 
+// The code point at TEXT[K], K advanced past a surrogate pair; a lone
+// surrogate gives none.
+char32_t nextCodePoint(std::u16string_view text, size_t& k, bool& lone)
+{
+    char32_t c = text[k];
+    lone = false;
+    if (c >= 0xD800 && c <= 0xDBFF && k + 1 < text.size() && text[k + 1] >= 0xDC00 &&
+        text[k + 1] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (text[k + 1] - 0xDC00);
+        ++k;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+        lone = true;
+    }
+    return c;
+}
+
 }  // namespace
 
 std::u16string codePageToUtf16(const char* text)
@@ -67,12 +83,9 @@ std::string utf16ToCodePage(std::u16string_view text)
     std::mbstate_t state{};
     char bytes[MB_LEN_MAX];
     for (size_t k = 0; k < text.size(); ++k) {
-        char32_t c = text[k];
-        if (c >= 0xD800 && c <= 0xDBFF && k + 1 < text.size() && text[k + 1] >= 0xDC00 &&
-            text[k + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[k + 1] - 0xDC00);
-            ++k;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
+        bool lone;
+        char32_t c = nextCodePoint(text, k, lone);
+        if (lone) {
             out.push_back('?');
             continue;
         }
@@ -92,14 +105,10 @@ std::string utf16ToUtf8(std::u16string_view text)
     std::string out;
     out.reserve(text.size());
     for (size_t k = 0; k < text.size(); ++k) {
-        char32_t c = text[k];
-        if (c >= 0xD800 && c <= 0xDBFF && k + 1 < text.size() && text[k + 1] >= 0xDC00 &&
-            text[k + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[k + 1] - 0xDC00);
-            ++k;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
+        bool lone;
+        char32_t c = nextCodePoint(text, k, lone);
+        if (lone)
             c = U'?';
-        }
         if (c < 0x80) {
             out.push_back(char(c));
         } else if (c < 0x800) {

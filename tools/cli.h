@@ -26,6 +26,9 @@ Args parse(int argc, char** argv, int first);
 
 int usageError(const char* usage);
 
+// Prints the database message stored for CODE to stderr; returns 1.
+int reportFailure(int code);
+
 }  // namespace cli
 
 // One function per subcommand; each returns the process exit status.

@@ -8,16 +8,6 @@
 
 namespace {
 
-int report(int code)
-{
-    std::string message(1 << 16, '\0');
-    if (vnDBWin_getErrorTextA(message.data(), code))
-        std::fprintf(stderr, "pelund: failed (%d): %s\n", code, message.c_str());
-    else
-        std::fprintf(stderr, "pelund: failed (%d)\n", code);
-    return 1;
-}
-
 bool isQuery(const std::string& s)
 {
     if (!s.empty() && s[0] == '{')
@@ -38,18 +28,18 @@ int cmdSql(const cli::Args& args)
         return cli::usageError("sql CONNECT_STRING STATEMENT");
     int rc = vnDBWin_attachDatabaseA(args.positional[0].c_str());
     if (rc != 0)
-        return report(rc);
+        return cli::reportFailure(rc);
     const std::string& statement = args.positional[1];
     int status = 0;
     if (!isQuery(statement)) {
         rc = vnDBWin_processSQLA(statement.c_str());
         if (rc != 0)
-            status = report(rc);
+            status = cli::reportFailure(rc);
     } else {
         short id = 0;
         rc = vnDBWin_openCursorWithIDA(&id, statement.c_str());
         if (rc != 0) {
-            status = report(rc);
+            status = cli::reportFailure(rc);
         } else {
             SQLDA row{};
             bool header = false;

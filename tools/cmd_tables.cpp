@@ -24,21 +24,11 @@ std::string narrow(const char16_t* s)
     return out;
 }
 
-int failed(int code)
-{
-    std::string message(1 << 16, '\0');
-    if (vnDBWin_getErrorTextA(message.data(), code))
-        std::fprintf(stderr, "pelund: failed (%d): %s\n", code, message.c_str());
-    else
-        std::fprintf(stderr, "pelund: failed (%d)\n", code);
-    return 1;
-}
-
 bool attach(const std::string& connect)
 {
     int rc = vnDBWin_attachDatabaseA(connect.c_str());
     if (rc != 0)
-        failed(rc);
+        cli::reportFailure(rc);
     return rc == 0;
 }
 
@@ -58,7 +48,7 @@ int cmdTables(const cli::Args& args)
         std::printf("%s\n", names[k]);
     vnDBWin_freeStringsArrayA(reinterpret_cast<void**>(names), count);
     vnDBWin_disconnectDatabase();
-    return ok ? 0 : failed(-1);
+    return ok ? 0 : cli::reportFailure(-1);
 }
 
 // Prints the columns of TABLE: name, SQL type, size, scale, nullability.
@@ -78,7 +68,7 @@ int cmdDescribe(const cli::Args& args)
     }
     vnDBWin_freeSQLDADescriptorA(&r);
     vnDBWin_disconnectDatabase();
-    return rc == 0 ? 0 : failed(rc);
+    return rc == 0 ? 0 : cli::reportFailure(rc);
 }
 
 // Copies a table between two databases through memory.
@@ -115,5 +105,5 @@ int cmdCreateSql(const cli::Args& args)
                     narrow(pelund::createStatement(widen(args.positional[1]), r, u"").c_str()).c_str());
     vnDBWin_freeSQLDADescriptorW(&r);
     vnDBWin_disconnectDatabase();
-    return rc == 0 ? 0 : failed(rc);
+    return rc == 0 ? 0 : cli::reportFailure(rc);
 }

@@ -1,8 +1,11 @@
 // pelund: the library's functions from a shell.
 #include "cli.h"
 
+#include "pelund/database.h"
+
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace cli {
 
@@ -19,6 +22,16 @@ Args parse(int argc, char** argv, int first)
         }
     }
     return args;
+}
+
+int reportFailure(int code)
+{
+    std::string message(1 << 16, '\0');
+    if (vnDBWin_getErrorTextA(message.data(), code))
+        std::fprintf(stderr, "pelund: failed (%d): %s\n", code, message.c_str());
+    else
+        std::fprintf(stderr, "pelund: failed (%d)\n", code);
+    return 1;
 }
 
 int usageError(const char* usage)
