@@ -195,6 +195,16 @@ int copyWithin(const std::u16string& destination, const std::u16string& source,
     return rc;
 }
 
+// Attaches DATABASE; on failure composes FORMAT (naming the database) into
+// ERROR and returns the attach code.
+int attachOrReport(const char16_t* database, const char16_t* format, char16_t* error)
+{
+    int rc = vnDBWin_attachDatabaseW(database);
+    if (rc != 0)
+        composeErrorBuffer(error, namingMessage(format, database ? database : u""), nullptr, rc);
+    return rc;
+}
+
 }  // namespace
 }  // namespace pelund
 
@@ -278,14 +288,9 @@ PELUND_API int vnDBWin_copyTableExtW(const ps_char16* source_db, const ps_char16
     if (!destination_table)
         return PS_FAILURE;
     try {
-        int rc = vnDBWin_attachDatabaseW(source_db);
-        if (rc != 0) {
-            composeErrorBuffer(error,
-                               namingMessage(u"Error:  Could not attach source database '%s'",
-                                             source_db ? source_db : u""),
-                               nullptr, rc);
+        int rc = attachOrReport(source_db, u"Error:  Could not attach source database '%s'", error);
+        if (rc != 0)
             return rc;
-        }
         SQLDA* records = nullptr;
         int count = 0;
         rc = vnDBWin_readEntireTable(source_table, &records, &count, error);
@@ -294,12 +299,9 @@ PELUND_API int vnDBWin_copyTableExtW(const ps_char16* source_db, const ps_char16
             return rc;
         }
         int held = count;
-        rc = vnDBWin_attachDatabaseW(destination_db);
+        rc = attachOrReport(destination_db, u"Error:  Could not attach destination database '%s'",
+                            error);
         if (rc != 0) {
-            composeErrorBuffer(error,
-                               namingMessage(u"Error:  Could not attach destination database '%s'",
-                                             destination_db ? destination_db : u""),
-                               nullptr, rc);
             vnDBWin_freeEntireTable(&records, held);
             return rc;
         }

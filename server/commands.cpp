@@ -171,16 +171,28 @@ int sendFile(const char* host, const char* port, const char* path, const char* n
     return result;
 }
 
-// The server's web address: "http://host:" and the port that command "1"
-// answers.
-bool webAddress(const char* host, const char* port, char* message, std::string* url)
+// Opens PAGE of the server's web site: "http://host:", the port that the
+// command "1" answers, and PAGE, through the shell's "open" verb.
+int openServerPage(const char* host, const char* port, const std::string& page, char* message,
+                   const char* logPath)
 {
-    char answer[20] = {};
-    if (vnServer_sendCommand(host, port, "1", answer, sizeof answer, nullptr, message,
-                             nullptr) != 0)
-        return false;
-    *url = std::string("http://") + host + ":" + std::string(answer, strnlen(answer, sizeof answer));
-    return true;
+    if (!host || !port)
+        return 0x8000;
+    try {
+        char answer[20] = {};
+        if (vnServer_sendCommand(host, port, "1", answer, sizeof answer, nullptr, message,
+                                 logPath) != 0)
+            return 0x8000;
+        std::string url = "http://";
+        url += host;
+        url += ":";
+        url.append(answer, strnlen(answer, sizeof answer));
+        url += page;
+        openUrl(url.substr(0, 1023));
+        return 0;
+    } catch (...) {
+        return 0x8000;
+    }
 }
 
 }  // namespace
@@ -277,40 +289,16 @@ PELUND_API int vnServer_sendFile(const char* host, const char* port, const char*
 PELUND_API int vnServer_getHTMLFile(const char* host, const char* port, const char* page,
                                     char* message, const char* log_path)
 {
-    if (!host || !port)
-        return 0x8000;
-    try {
-        std::string url;
-        if (!webAddress(host, port, message, &url))
-            return 0x8000;
-        (void)log_path;
-        url += page ? page : "";
-        openUrl(url);
-        return 0;
-    } catch (...) {
-        return 0x8000;
-    }
+    return openServerPage(host, port, page ? page : "", message, log_path);
 }
 
 PELUND_API int vnServer_openHTMLLog(const char* host, const char* port, int kind, char* message,
                                     const char* log_path)
 {
-    try {
-        if (!host || !port)
-            return 0x8000;
-        std::string url;
-        if (!webAddress(host, port, message, &url))
-            return 0x8000;
-        (void)log_path;
-        static const char* const pages[] = {"/log_debug.html", "/log_error.html",
-                                            "/log_usage.html", "/log_access.html"};
-        if (kind >= 1 && kind <= 4)
-            url += pages[kind - 1];
-        openUrl(url.substr(0, 1023));
-        return 0;
-    } catch (...) {
-        return 0x8000;
-    }
+    static const char* const pages[] = {"/log_debug.html", "/log_error.html", "/log_usage.html",
+                                        "/log_access.html"};
+    return openServerPage(host, port, kind >= 1 && kind <= 4 ? pages[kind - 1] : "", message,
+                          log_path);
 }
 
 }  // extern "C"
