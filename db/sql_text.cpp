@@ -6,6 +6,7 @@
 #include "pelund/lists.h"
 #include "pelund/sql_text.h"
 #include "text/char_class.h"
+#include "text/number_text.h"
 
 #include <sql.h>
 #include <sqlext.h>
@@ -183,23 +184,13 @@ int tableRows(const Ch* table)
     int count = -1;
     int got = sizeof(Ch) == 1 ? vnDBWin_fetchRowByIDA(&row, id) : vnDBWin_fetchRowByIDW(&row, id);
     if (got == 1 && row.values && row.values[0])
-        count = readCount(static_cast<const Ch*>(row.values[0]));
+        count = readInteger(static_cast<const Ch*>(row.values[0]));
     vnDBWin_freeSQLDADescriptorA(&row);
     vnDBWin_closeCursorWithID(id);
     return count;
 }
 
 }  // namespace
-
-int readCount(const char* text) { return std::atoi(text); }
-
-int readCount(const char16_t* text)
-{
-    std::string narrow;
-    for (; *text && *text < 0x80; ++text)
-        narrow.push_back(char(*text));
-    return std::atoi(narrow.c_str());
-}
 
 int rowCountOf(const std::u16string& table) { return tableRows(table.c_str()); }
 

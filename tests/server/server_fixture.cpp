@@ -1,5 +1,7 @@
 #include "server_fixture.h"
 
+#include "server/greeting.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -106,6 +108,12 @@ void sendAll(int s, const char* text, size_t length)
         text += n;
         length -= size_t(n);
     }
+}
+
+void greet(int s)
+{
+    std::string g = std::string(pelund::greetingText) + "5.1";
+    sendAll(s, g.c_str(), g.size() + 1);
 }
 
 std::string readUpTo(int s, size_t limit)

@@ -35,6 +35,9 @@ private:
     std::thread thread_;
 };
 
+// Sends the companion server's greeting (version 5.1) on SOCKET.
+void greet(int socket);
+
 // Sends all of TEXT (with LENGTH bytes) on SOCKET.
 void sendAll(int socket, const char* text, size_t length);
 // Reads until NUL or LIMIT bytes; what arrived.

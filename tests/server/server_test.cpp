@@ -210,8 +210,7 @@ TEST(ScriptedServer, ShortAndSurplusAcknowledgements)
     writeFile(dir + "/f.bin", "content");
     for (std::string ack : {std::string("OK"), std::string("OK\0!", 4)}) {
         ScriptedPeer peer([&](int s) {
-            std::string g = std::string(pelund::greetingText) + "5.1";
-            sendAll(s, g.c_str(), g.size() + 1);
+            greet(s);
             char buffer[256];
             size_t total = 0;
             while (total < 7 + 5 + 7) {
@@ -237,8 +236,7 @@ TEST(ScriptedServer, CommandWithoutAnswerAndResetPeer)
     char message[1024], response[20];
     {
         ScriptedPeer peer([&](int s) {
-            std::string g = std::string(pelund::greetingText) + "5.1";
-            sendAll(s, g.c_str(), g.size() + 1);
+            greet(s);
             readUpTo(s, 100);
             // Closes without answering.
         });
@@ -250,8 +248,7 @@ TEST(ScriptedServer, CommandWithoutAnswerAndResetPeer)
     {
         // A reply with surplus bytes is cut to the capacity.
         ScriptedPeer peer([&](int s) {
-            std::string g = std::string(pelund::greetingText) + "5.1";
-            sendAll(s, g.c_str(), g.size() + 1);
+            greet(s);
             readUpTo(s, 100);
             std::string big(5000, 'z');
             sendAll(s, big.data(), big.size());
@@ -402,8 +399,7 @@ struct PluginPeer {
     ScriptedPeer peer;
     PluginPeer(std::string initReply, std::string reply)
         : peer([initReply, reply](int s) {
-              std::string g = std::string(pelund::greetingText) + "5.1";
-              sendAll(s, g.c_str(), g.size() + 1);
+              greet(s);
               readUpTo(s, 300);
               sendAll(s, initReply.data(), initReply.size());
               char h[5];
@@ -488,8 +484,7 @@ TEST(ScriptedPlugin, PeerResetsMidTransfer)
 {
     vnServer_startWinsock(nullptr);
     ScriptedPeer peer([](int s) {
-        std::string g = std::string(pelund::greetingText) + "5.1";
-        sendAll(s, g.c_str(), g.size() + 1);
+        greet(s);
         readUpTo(s, 300);
         sendAll(s, "OK", 2);
         char h[6];
