@@ -13,8 +13,18 @@ namespace pelund {
 std::u16string codePageToUtf16(const char* text);
 std::string utf16ToCodePage(std::u16string_view text);
 
-// UTF-8, whatever the locale: for diagnostic lines.
+// UTF-8, whatever the locale: for diagnostic lines and file names.
 std::string utf16ToUtf8(std::u16string_view text);
+
+// UTF-8 to UTF-16; a byte that does not start a well-formed sequence becomes
+// U+FFFD and clears *VALID (may be null).
+std::u16string utf8ToUtf16(std::string_view text, bool* valid = nullptr);
+
+// One code point appended as one or two units (U+FFFD for a surrogate or a
+// value beyond U+10FFFF), and the code point at TEXT[K] with K moved onto its
+// last unit (a lone surrogate gives U+FFFD).
+void appendUtf16(std::u16string& out, char32_t c);
+char32_t utf16CodePointAt(std::u16string_view text, size_t& k);
 
 }  // namespace pelund
 
