@@ -1,0 +1,101 @@
+// The standard folders, the computer's name and the current folder.
+#include <cerrno>
+#include <cstring>
+
+#include "frame/guard.h"
+#include "pelund/system.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
+#include "platform/special_folders.h"
+
+namespace pelund {
+namespace {
+
+int folderInto(ps_char16* out, SpecialFolder which)
+{
+    if (!out)
+        return EINVAL;
+    std::string path;
+    if (int rc = specialFolderPath(which, &path))
+        return rc;
+    std::u16string text = utf8ToUtf16(path);
+    if (text.size() >= PS_MAX_PATH)
+        return ENAMETOOLONG;
+    std::memcpy(out, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    return 0;
+}
+
+// The host name up to its first dot, cut to 254 bytes.
+int computerName(std::string* name)
+{
+    if (int rc = hostName(name))
+        return rc;
+    name->resize(std::min(name->find('.'), size_t(254)));
+    return 0;
+}
+
+}  // namespace
+}  // namespace pelund
+
+using namespace pelund;
+
+extern "C" {
+
+int psWinAPI_fileGetAllUsersAppDataPath(ps_char16* path)
+{
+    return guarded(ENOMEM, [&] { return folderInto(path, SpecialFolder::SharedData); });
+}
+
+int psWinAPI_fileGetProgramFilesPath(ps_char16* path)
+{
+    return guarded(ENOMEM, [&] { return folderInto(path, SpecialFolder::Programs); });
+}
+
+int psWinAPI_fileGetUserAppDataPath(ps_char16* path)
+{
+    return guarded(ENOMEM, [&] { return folderInto(path, SpecialFolder::UserData); });
+}
+
+int psWinAPI_fileGetSystem32AppDataPath(ps_char16* path, int flag)
+{
+    return guarded(ENOMEM, [&] {
+        return folderInto(path, flag ? SpecialFolder::System64 : SpecialFolder::System);
+    });
+}
+
+int psWinAPI_getComputerNameA(char* name)
+{
+    return guarded(PS_FAILURE, [&] {
+        if (!name)
+            return PS_FAILURE;
+        std::string host;
+        int rc = computerName(&host);
+        std::memcpy(name, host.c_str(), host.size() + 1);
+        return rc;
+    });
+}
+
+int psWinAPI_getComputerNameW(ps_char16* name)
+{
+    return guarded(PS_FAILURE, [&] {
+        if (!name)
+            return PS_FAILURE;
+        std::string host;
+        int rc = computerName(&host);
+        std::u16string text = utf8ToUtf16(host);
+        std::memcpy(name, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+        return rc;
+    });
+}
+
+int psWinAPI_setCurrentDirA(const char* path)
+{
+    return guarded(0, [&] { return path && changeFolder(path) ? 1 : 0; });
+}
+
+int psWinAPI_setCurrentDirW(const ps_char16* path)
+{
+    return guarded(0, [&] { return path && changeFolder(utf16ToUtf8(path)) ? 1 : 0; });
+}
+
+}  // extern "C"
