@@ -26,6 +26,10 @@ Args parse(int argc, char** argv, int first);
 
 int usageError(const char* usage);
 
+// UTF-8 text of the command line to UTF-16 and back.
+std::u16string fromUtf8(const std::string& s);
+std::string toUtf8(const char16_t* s);
+
 // Prints the database message stored for CODE to stderr; returns 1.
 int reportFailure(int code);
 
@@ -48,5 +52,8 @@ int cmdCreateSql(const cli::Args& args);
 int cmdServerCommand(const cli::Args& args);
 int cmdUpload(const cli::Args& args);
 int cmdPlugin(const cli::Args& args);
+int cmdReg(const cli::Args& args);
+int cmdFolders(const cli::Args& args);
+int cmdQuote(const cli::Args& args);
 
 #endif

@@ -8,22 +8,6 @@
 
 namespace {
 
-std::u16string widen(const std::string& s)
-{
-    std::u16string w;
-    for (unsigned char c : s)
-        w.push_back(c);
-    return w;
-}
-
-std::string narrow(const char16_t* s)
-{
-    std::string out;
-    for (; s && *s; ++s)
-        out.push_back(*s < 0x100 ? char(*s) : '?');
-    return out;
-}
-
 bool attach(const std::string& connect)
 {
     int rc = vnDBWin_attachDatabaseA(connect.c_str());
@@ -77,13 +61,13 @@ int cmdCopy(const cli::Args& args)
     if (args.positional.size() != 4)
         return cli::usageError("copy SRC_CONNECT SRC_TABLE DST_CONNECT DST_TABLE");
     char16_t error[512] = {};
-    int rc = vnDBWin_copyTableExtW(widen(args.positional[0]).c_str(),
-                                   widen(args.positional[1]).c_str(),
-                                   widen(args.positional[2]).c_str(),
-                                   widen(args.positional[3]).c_str(), nullptr, error);
+    int rc = vnDBWin_copyTableExtW(cli::fromUtf8(args.positional[0]).c_str(),
+                                   cli::fromUtf8(args.positional[1]).c_str(),
+                                   cli::fromUtf8(args.positional[2]).c_str(),
+                                   cli::fromUtf8(args.positional[3]).c_str(), nullptr, error);
     vnDBWin_disconnectDatabase();
     if (rc != 0) {
-        std::fprintf(stderr, "pelund: copy failed (%d): %s\n", rc, narrow(error).c_str());
+        std::fprintf(stderr, "pelund: copy failed (%d): %s\n", rc, cli::toUtf8(error).c_str());
         return 1;
     }
     std::printf("copied\n");
@@ -99,10 +83,10 @@ int cmdCreateSql(const cli::Args& args)
     if (!attach(args.positional[0]))
         return 1;
     SQLDA r{};
-    int rc = vnDBWin_describeTableW(&r, widen(args.positional[1]).c_str());
+    int rc = vnDBWin_describeTableW(&r, cli::fromUtf8(args.positional[1]).c_str());
     if (rc == 0)
         std::printf("%s\n",
-                    narrow(pelund::createStatement(widen(args.positional[1]), r, u"").c_str()).c_str());
+                    cli::toUtf8(pelund::createStatement(cli::fromUtf8(args.positional[1]), r, u"").c_str()).c_str());
     vnDBWin_freeSQLDADescriptorW(&r);
     vnDBWin_disconnectDatabase();
     return rc == 0 ? 0 : cli::reportFailure(rc);

@@ -67,6 +67,9 @@ const Command commands[] = {
     {"server-command", cmdServerCommand, "HOST PORT COMMAND"},
     {"upload", cmdUpload, "HOST PORT FILE NAME"},
     {"plugin", cmdPlugin, "HOST PORT NAME --send FILE|--text TEXT [--out FILE]"},
+    {"reg", cmdReg, "HIVE KEY [VALUE] [--view 32|64]"},
+    {"folders", cmdFolders, ""},
+    {"quote", cmdQuote, "PATH [--per-component]"},
 };
 
 void listCommands()
