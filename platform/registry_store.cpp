@@ -1,5 +1,6 @@
 #include "platform/registry_store.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -176,6 +177,7 @@ Data parseData(View s, bool unicodeFile, RegistryValue& value)
     if (!s.empty() && s.front() == u'"') {
         if (!takeQuoted(s, value.text) || !trimmed(s).empty())
             return Data::Malformed;
+        value.text.resize(std::min(value.text.find(u'\0'), value.text.size()));  // a string ends at NUL
         value.isString = true;
         value.size = (value.text.size() + 1) * 2;
         return Data::Value;

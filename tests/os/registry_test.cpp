@@ -7,6 +7,7 @@
 #include "tests/support/temp_folder.h"
 
 using testing_support::TempFolder;
+using namespace std::string_literals;
 
 namespace {
 
@@ -59,7 +60,8 @@ protected:
                            u"\"Elsewhere\"=\"another hive\"\r\n"));
         dir_.write("config/PelundLib/registry/HKCU.reg",
                    "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Pelund]\n\"Name\"=\"caf\xc3\xa9\"\n"
-                   "\"Latin\"=hex(1):41,e9,00\n");
+                   "\"Latin\"=hex(1):41,e9,00\n"
+                   "\"WithNul\"=\"before"s + '\0' + "after\"\n");
         dir_.write("machine/HKCR.reg", "no header line\n[HKEY_CLASSES_ROOT\\.dgn]\n@=\"Drawing\"\n");
     }
     void TearDown() override
@@ -93,6 +95,7 @@ TEST_F(Registry, ReadsStringValuesOfAnExportedFile)
     EXPECT_EQ(read(u"HKLM", tool, u"Long"), std::u16string(499, u'L'));
     EXPECT_EQ(read(u"HKCU", u"Software\\Pelund", u"Name"), u"caf\u00e9");
     EXPECT_EQ(read(u"HKCU", u"Software\\Pelund", u"Latin"), u"A\u00e9");  // REGEDIT4 bytes are 8-bit
+    EXPECT_EQ(read(u"HKCU", u"Software\\Pelund", u"WithNul"), u"before");
 }
 
 TEST_F(Registry, OtherTypesLeaveTheBufferAlone)
