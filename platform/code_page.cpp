@@ -1,6 +1,9 @@
 #include "platform/code_page.h"
 
+#include <iconv.h>
+
 #include <climits>
+#include <string>
 #include <cstring>
 #include <cwchar>
 
@@ -181,6 +184,67 @@ std::u16string utf8ToUtf16(std::string_view text, bool* valid)
         k += size_t(extra) + 1;
     }
     return out;
+}
+
+namespace {
+
+std::u16string latin1(std::string_view bytes) { return std::u16string(bytes.begin(), bytes.end()); }
+
+std::u16string fromUtf16le(std::string_view bytes)
+{
+    std::u16string out;
+    out.reserve(bytes.size() / 2);
+    for (size_t k = 0; k + 1 < bytes.size(); k += 2)
+        out.push_back(char16_t((unsigned char)bytes[k] | ((unsigned char)bytes[k + 1] << 8)));
+    return out;
+}
+
+std::string iconvName(unsigned codePage)
+{
+    switch (codePage) {
+    case 10000:
+        return "MACINTOSH";
+    case 20127:
+        return "ASCII";
+    case 28591:
+        return "ISO-8859-1";
+    case 932:
+        return "CP932";
+    case 936:
+        return "GBK";
+    case 949:
+        return "CP949";
+    case 950:
+        return "BIG5";
+    default:
+        return "CP" + std::to_string(codePage);
+    }
+}
+
+}  // namespace
+
+std::u16string windowsCodePageToUtf16(std::string_view bytes, unsigned codePage)
+{
+    if (codePage == 1200)
+        return fromUtf16le(bytes);
+    if (codePage == 65001)
+        return utf8ToUtf16(bytes);
+    if (allAscii(bytes.data(), bytes.size()))
+        return latin1(bytes);
+    iconv_t cd = iconv_open("UTF-16LE", iconvName(codePage).c_str());
+    if (cd == iconv_t(-1))
+        return latin1(bytes);
+    std::string out(bytes.size() * 4 + 4, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    size_t inLeft = bytes.size();
+    char* to = out.data();
+    size_t outLeft = out.size();
+    size_t rc = iconv(cd, &in, &inLeft, &to, &outLeft);
+    iconv_close(cd);
+    if (rc == size_t(-1))
+        return latin1(bytes);
+    out.resize(out.size() - outLeft);
+    return fromUtf16le(out);
 }
 
 }  // namespace pelund

@@ -20,6 +20,11 @@ std::string utf16ToUtf8(std::u16string_view text);
 // U+FFFD and clears *VALID (may be null).
 std::u16string utf8ToUtf16(std::string_view text, bool* valid = nullptr);
 
+// BYTES in the Windows code page CODE_PAGE (1252, 1200 for UTF-16LE, 65001
+// for UTF-8, ...) to UTF-16, through iconv; what cannot be converted (or a
+// code page iconv does not know) is taken byte by byte as Latin-1.
+std::u16string windowsCodePageToUtf16(std::string_view bytes, unsigned codePage);
+
 // One code point appended as one or two units (U+FFFD for a surrogate or a
 // value beyond U+10FFFF), and the code point at TEXT[K] with K moved onto its
 // last unit (a lone surrogate gives U+FFFD).

@@ -55,5 +55,7 @@ int cmdPlugin(const cli::Args& args);
 int cmdReg(const cli::Args& args);
 int cmdFolders(const cli::Args& args);
 int cmdQuote(const cli::Args& args);
+int cmdDgn(const cli::Args& args);
+int cmdColours(const cli::Args& args);
 
 #endif

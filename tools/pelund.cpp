@@ -70,6 +70,8 @@ const Command commands[] = {
     {"reg", cmdReg, "HIVE KEY [VALUE] [--view 32|64]"},
     {"folders", cmdFolders, ""},
     {"quote", cmdQuote, "PATH [--per-component]"},
+    {"dgn", cmdDgn, "FILE [NAME]"},
+    {"colours", cmdColours, "FILE"},
 };
 
 void listCommands()
