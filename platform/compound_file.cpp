@@ -1,6 +1,7 @@
 #include "platform/compound_file.h"
 
 #include <gsf/gsf.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <mutex>
@@ -81,6 +82,13 @@ std::unique_ptr<CompoundFile> CompoundFile::open(const std::string& path, Compou
                                                  unsigned long* error)
 {
     initLibgsf();
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {  // a folder is no file to open
+        *status = CompoundOpen::Failed;
+        if (error)
+            *error = kStorageAccessDenied;
+        return nullptr;
+    }
     GError* failure = nullptr;
     GsfInput* input = gsf_input_stdio_new(path.c_str(), &failure);
     if (!input) {
