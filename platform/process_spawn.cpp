@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <string_view>
 #include <thread>
 
 extern char** environ;
@@ -53,7 +55,9 @@ struct SpawnSetup {
 
 }  // namespace
 
-int spawnDetached(const std::vector<std::string>& argv)
+namespace {
+
+int start(const std::vector<std::string>& argv, pid_t* pid)
 {
     if (argv.empty() || argv[0].empty())
         return ENOENT;
@@ -62,14 +66,14 @@ int spawnDetached(const std::vector<std::string>& argv)
     for (const std::string& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
-
     SpawnSetup setup;
     if (!setup.ready)
         return ENOMEM;
-    pid_t pid;
-    int rc = posix_spawnp(&pid, args[0], &setup.actions, &setup.attributes, args.data(), environ);
-    if (rc != 0)
-        return rc;
+    return posix_spawnp(pid, args[0], &setup.actions, &setup.attributes, args.data(), environ);
+}
+
+void reapInBackground(pid_t pid)
+{
     try {
         std::thread([pid] {
             while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
@@ -78,7 +82,55 @@ int spawnDetached(const std::vector<std::string>& argv)
     } catch (...) {
         // No thread to be had: the program runs all the same.
     }
+}
+
+}  // namespace
+
+int spawnDetached(const std::vector<std::string>& argv)
+{
+    pid_t pid;
+    if (int rc = start(argv, &pid))
+        return rc;
+    reapInBackground(pid);
     return 0;
+}
+
+int spawnAndWait(const std::vector<std::string>& argv, int timeoutMs, int* exitStatus)
+{
+    pid_t pid;
+    *exitStatus = -1;
+    if (int rc = start(argv, &pid))
+        return rc;
+    for (int waited = 0;; waited += 10) {
+        int status = 0;
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            *exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return 0;
+        }
+        if (done < 0 && errno != EINTR)
+            return 0;  // reaped elsewhere (SIGCHLD ignored): nothing to tell
+        if (waited >= timeoutMs) {
+            reapInBackground(pid);
+            return 0;
+        }
+        usleep(10000);
+    }
+}
+
+bool isOnPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string_view rest = path ? path : "/usr/bin:/bin";
+    while (true) {
+        std::string_view dir = rest.substr(0, rest.find(':'));
+        std::string candidate = std::string(dir.empty() ? "." : dir) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return true;
+        if (dir.size() == rest.size())
+            return false;
+        rest.remove_prefix(dir.size() + 1);
+    }
 }
 
 }  // namespace pelund

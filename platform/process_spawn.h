@@ -13,6 +13,16 @@ namespace pelund {
 // Returns 0, or the errno value of the failed start.
 int spawnDetached(const std::vector<std::string>& argv);
 
+// Starts ARGV as spawnDetached does and waits at most TIMEOUT_MS for its
+// end: *EXIT_STATUS gets its exit status (128 + the signal number for one
+// ended by a signal), or -1 when it ran on (it is then reaped in the
+// background). Returns 0 or the errno
+// value of the failed start.
+int spawnAndWait(const std::vector<std::string>& argv, int timeoutMs, int* exitStatus);
+
+// True when NAME is an executable file in a folder of $PATH.
+bool isOnPath(const std::string& name);
+
 }  // namespace pelund
 
 #endif
