@@ -57,5 +57,9 @@ int cmdFolders(const cli::Args& args);
 int cmdQuote(const cli::Args& args);
 int cmdDgn(const cli::Args& args);
 int cmdColours(const cli::Args& args);
+int cmdUsers(const cli::Args& args);
+int cmdWhoami(const cli::Args& args);
+int cmdIni(const cli::Args& args);
+int cmdRegex(const cli::Args& args);
 
 #endif

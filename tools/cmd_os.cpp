@@ -1,6 +1,9 @@
 #include "cli.h"
 
+#include "pelund/accounts.h"
 #include "pelund/launch.h"
+#include "pelund/profile.h"
+#include "pelund/regex.h"
 #include "pelund/system.h"
 
 #include <cstdio>
@@ -78,4 +81,68 @@ int cmdQuote(const cli::Args& args)
     }
     std::printf("%s\n", out.c_str());
     return 0;
+}
+
+// Lists the normal accounts of this computer with their full names.
+int cmdUsers(const cli::Args& args)
+{
+    const char* server = args.positional.empty() ? nullptr : args.positional[0].c_str();
+    char **names = nullptr, **fullNames = nullptr;
+    int count = 0;
+    psDomain_getAllUsers(server, &names, &fullNames, &count);
+    for (int k = 0; k < count; ++k)
+        std::printf("%-20s %s\n", names[k], fullNames[k]);
+    psDomain_freeAllUsers(names, fullNames, count);
+    return 0;
+}
+
+// Prints the logged-on user's display name and full name.
+int cmdWhoami(const cli::Args&)
+{
+    char display[256] = {}, full[256] = {};
+    int rc = psDomain_getCurrentLoginName(display, sizeof display);
+    if (rc != 0) {
+        std::fprintf(stderr, "pelund: no logged-on user (error %d)\n", rc);
+        return 1;
+    }
+    psDomain_getUserFullName(nullptr, full, nullptr);
+    std::printf("display name  %s\nfull name     %s\n", display, full);
+    return 0;
+}
+
+// Reads a profile value, or writes one when VALUE is given.
+int cmdIni(const cli::Args& args)
+{
+    if (args.positional.size() < 3 || args.positional.size() > 4)
+        return cli::usageError("ini FILE SECTION KEY [VALUE]");
+    const std::string& file = args.positional[0];
+    if (args.positional.size() == 4) {
+        int rc = psProfile_writeProfileString(args.positional[1].c_str(), args.positional[2].c_str(),
+                                              args.positional[3].c_str(), file.c_str());
+        if (rc != 0)
+            std::fprintf(stderr, "pelund: cannot write %s (error %d)\n", file.c_str(), rc);
+        return rc != 0;
+    }
+    std::string value(65536, '\0');
+    psProfile_getProfileString(args.positional[1].c_str(), args.positional[2].c_str(), "", value.data(),
+                               int(value.size()), file.c_str());
+    std::printf("%s\n", value.c_str());
+    return 0;
+}
+
+// Tells whether PATTERN matches somewhere in TEXT (exit status 0 when it does).
+int cmdRegex(const cli::Args& args)
+{
+    if (args.positional.size() != 2)
+        return cli::usageError("regex PATTERN TEXT [--ignore-case]");
+    char error[256] = {};
+    void* pattern = psRegex_create(args.positional[0].c_str(), args.has("ignore-case"), 0, error);
+    if (!pattern) {
+        std::fprintf(stderr, "pelund: invalid pattern: %s\n", error);
+        return 2;
+    }
+    int match = psRegex_matchString(pattern, args.positional[1].c_str());
+    psRegex_destroy(pattern);
+    std::printf("%s\n", match ? "match" : "no match");
+    return match ? 0 : 1;
 }

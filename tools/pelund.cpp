@@ -72,6 +72,10 @@ const Command commands[] = {
     {"quote", cmdQuote, "PATH [--per-component]"},
     {"dgn", cmdDgn, "FILE [NAME]"},
     {"colours", cmdColours, "FILE"},
+    {"users", cmdUsers, "[SERVER]"},
+    {"whoami", cmdWhoami, ""},
+    {"ini", cmdIni, "FILE SECTION KEY [VALUE]"},
+    {"regex", cmdRegex, "PATTERN TEXT [--ignore-case]"},
 };
 
 void listCommands()
