@@ -6,16 +6,27 @@
 #include <cstdio>
 #include <string>
 
+namespace {
+
+// The debug log named by --log (a file that must exist), or none.
+const char* logPath(const cli::Args& args)
+{
+    auto it = args.options.find("log");
+    return it == args.options.end() ? nullptr : it->second.c_str();
+}
+
+}  // namespace
+
 // Sends COMMAND to the companion server and prints its answer.
 int cmdServerCommand(const cli::Args& args)
 {
     if (args.positional.size() != 3)
-        return cli::usageError("server-command HOST PORT COMMAND");
+        return cli::usageError("server-command HOST PORT COMMAND [--log FILE]");
     char response[4096], message[1024];
     size_t length = 0;
     int rc = vnServer_sendCommand(args.positional[0].c_str(), args.positional[1].c_str(),
                                   args.positional[2].c_str(), response, sizeof response - 1,
-                                  &length, message, nullptr);
+                                  &length, message, logPath(args));
     if (rc != 0) {
         std::fprintf(stderr, "pelund: %s\n", message);
         return 1;
@@ -29,9 +40,9 @@ int cmdServerCommand(const cli::Args& args)
 int cmdUpload(const cli::Args& args)
 {
     if (args.positional.size() != 4)
-        return cli::usageError("upload HOST PORT FILE NAME");
+        return cli::usageError("upload HOST PORT FILE NAME [--log FILE]");
     int rc = vnServer_sendFile(args.positional[0].c_str(), args.positional[1].c_str(),
-                               args.positional[2].c_str(), args.positional[3].c_str(), 0, nullptr);
+                               args.positional[2].c_str(), args.positional[3].c_str(), 0, logPath(args));
     if (rc != 0) {
         std::fprintf(stderr, "pelund: upload failed (%d)\n", rc);
         return 1;
@@ -45,13 +56,13 @@ int cmdUpload(const cli::Args& args)
 int cmdPlugin(const cli::Args& args)
 {
     if (args.positional.size() != 3 || (!args.has("send") && !args.has("text")))
-        return cli::usageError("plugin HOST PORT NAME --send FILE|--text TEXT [--out FILE]");
+        return cli::usageError("plugin HOST PORT NAME --send FILE|--text TEXT [--out FILE] [--log FILE]");
     vnServer_startWinsock(nullptr);
     socketData* c = nullptr;
     char version[6] = "";
     int rc = vnServer_openConnectionToPlugin(&c, args.positional[0].c_str(),
                                              args.positional[1].c_str(),
-                                             args.positional[2].c_str(), version, nullptr);
+                                             args.positional[2].c_str(), version, logPath(args));
     if (rc != 0) {
         std::fprintf(stderr, "pelund: plug-in '%s' not opened (%d)\n", args.positional[2].c_str(), rc);
         if (c)
