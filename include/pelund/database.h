@@ -1,4 +1,5 @@
-/* PelundLib: database access through ODBC.
+/** @file
+   PelundLib: database access through ODBC.
 
    The library holds at most one connection per process. Statements run on
    it to completion, or queries are opened as numbered cursors (at most
@@ -14,49 +15,52 @@
 
 PELUND_BEGIN_DECLS
 
-/* A result's column descriptions and one row of values. Every array has
+/** A result's column descriptions and one row of values. Every array has
    numColumns elements and is a separate block of the library's heap, as is
    every string; filled by an A function the strings are char*, by a W
    function ps_char16*. Release with vnDBWin_freeSQLDADescriptorA. A
    zero-filled record is the empty record. */
 typedef struct SQLDA {
-    int16_t numColumns;
-    void** names;         /* column names */
-    void** values;        /* value texts of the row; null: could not be read */
-    int16_t* sqlTypes;    /* ODBC SQL types (SQL_VARCHAR 12, ...) */
-    uint16_t* reserved;   /* always 0 */
-    int16_t* scales;      /* decimal digits */
-    uint16_t* precisions; /* column sizes, low 16 bits */
-    int16_t* nullables;   /* 0 no nulls, 1 nullable, 2 unknown */
+    int16_t numColumns;   /**< number of columns: the length of each array */
+    void** names;         /**< column names */
+    void** values;        /**< value texts of the row; null: could not be read */
+    int16_t* sqlTypes;    /**< ODBC SQL types (SQL_VARCHAR 12, ...) */
+    uint16_t* reserved;   /**< always 0 */
+    int16_t* scales;      /**< decimal digits */
+    uint16_t* precisions; /**< column sizes, low 16 bits */
+    int16_t* nullables;   /**< 0 no nulls, 1 nullable, 2 unknown */
 } SQLDA;
 
-/* --- Connection -------------------------------------------------------- */
+/**< --- Connection -------------------------------------------------------- */
 
-/* Connect with an ODBC connect string, never prompting, after closing any
+/** @{ */
+/** Connect with an ODBC connect string, never prompting, after closing any
    connection open before. Return 0 connected; 0x8000 not connected; any
    other value is the code of a failure whose message is stored (usually -1,
    SQL_ERROR). A null string counts as empty. The W form converts its text to
    8 bits first. */
 PELUND_API int vnDBWin_attachDatabaseA(const char* connect_string);
 PELUND_API int vnDBWin_attachDatabaseW(const ps_char16* connect_string);
+/** @} */
 
-/* As vnDBWin_attachDatabaseA with OPTIONS: 0x2 read-only, 0x4 driver
+/** As vnDBWin_attachDatabaseA with OPTIONS: 0x2 read-only, 0x4 driver
    cursors, 0x8 never prompt, 0x10 always prompt (0x8 with 0x10 is refused:
    0x8000); neither prompt bit lets the driver manager complete the string. */
 PELUND_API int vnDBWin_attachDatabaseExtW(const ps_char16* connect_string, unsigned int options);
 
-/* Connect through the driver manager's data source prompt. Returns 1
+/** Connect through the driver manager's data source prompt. Returns 1
    connected, 0 not (a failure's message is stored under its code). */
 PELUND_API int OpenDB(void);
 
-/* Close the connection; open cursors keep their IDs and report no more
+/** Close the connection; open cursors keep their IDs and report no more
    rows until closed. */
 PELUND_API void vnDBWin_disconnectDatabase(void);
 
-/* Returns 1 while connected, else 0. */
+/** Returns 1 while connected, else 0. */
 PELUND_API int vnDBWin_isConnected(void);
 
-/* Copy the caller's connect string of the last attach into CONNECT_STRING
+/** @{ */
+/** Copy the caller's connect string of the last attach into CONNECT_STRING
    (256 units, may be null) and the completed one, "ODBC;..." into
    FULL_CONNECT_STRING (1024 units, may be null): each buffer is written to
    its full size, the text then NULs, not terminated when the text fills
@@ -64,18 +68,22 @@ PELUND_API int vnDBWin_isConnected(void);
 PELUND_API int vnDBWin_getActiveDatabaseA(char* connect_string, char* full_connect_string);
 PELUND_API int vnDBWin_getActiveDatabaseW(ps_char16* connect_string,
                                           ps_char16* full_connect_string);
+/** @} */
 
-/* Return the completed connect string of the last connection ("ODBC;...",
+/** @{ */
+/** Return the completed connect string of the last connection ("ODBC;...",
    empty after a failed attempt), at most 255 units, in a static area that
    the next call overwrites. */
 PELUND_API const char* vnDBWin_getConnectStringA(void);
 PELUND_API const ps_char16* vnDBWin_getConnectStringW(void);
+/** @} */
 
-/* Copies the DRIVER entry of the completed connect string into BUFFER, which
+/** Copies the DRIVER entry of the completed connect string into BUFFER, which
    must hold it. Returns 0, or 0x8000 when there is none or BUFFER is null. */
 PELUND_API int vnDBWin_getDriverName(char* buffer);
 
-/* Return 1 when the driver name contains one of the names of that driver,
+/** @{ */
+/** Return 1 when the driver name contains one of the names of that driver,
    else 0. */
 PELUND_API int vnDBWin_driverIsAS400(void);
 PELUND_API int vnDBWin_driverIsDBase(void);
@@ -90,16 +98,20 @@ PELUND_API int vnDBWin_driverIsOracle(void);
 PELUND_API int vnDBWin_driverIsPostgreSQL(void);
 PELUND_API int vnDBWin_driverIsSybase(void);
 PELUND_API int vnDBWin_driverIsVisualFoxPro(void);
+/** @} */
 
 /* --- Statements and cursors ------------------------------------------- */
 
-/* Run STATEMENT to completion, discarding any rows. Return 0, or the code
+/** @{ */
+/** Run STATEMENT to completion, discarding any rows. Return 0, or the code
    of a failure (-2 when not connected) whose message, naming the statement,
    is stored. */
 PELUND_API int vnDBWin_processSQLA(const char* statement);
 PELUND_API int vnDBWin_processSQLW(const ps_char16* statement);
+/** @} */
 
-/* Open QUERY (beginning with SELECT or "{") as a cursor and store its ID in
+/** @{ */
+/** Open QUERY (beginning with SELECT or "{") as a cursor and store its ID in
    *ID. The A form opens a forward-only cursor, the W form (also exported as
    vnDBWin_openCursorWithIDT) a static one. Without a connection the driver
    manager is asked to complete one. Return 0, 0x8000 (a fourth cursor, a
@@ -108,41 +120,53 @@ PELUND_API int vnDBWin_processSQLW(const ps_char16* statement);
 PELUND_API int vnDBWin_openCursorWithIDA(short* id, const char* query);
 PELUND_API int vnDBWin_openCursorWithIDW(short* id, const ps_char16* query);
 PELUND_API int vnDBWin_openCursorWithIDT(short* id, const ps_char16* query);
+/** @} */
 
-/* Deliver the cursor's current row into RECORD (zero-filled, or filled by
+/** @{ */
+/** Deliver the cursor's current row into RECORD (zero-filled, or filled by
    the previous fetch of this cursor, whose contents are released) and move
    on. Return 1 for a row, 0 at the end or for an unknown ID (RECORD is then
    untouched). A value that cannot be read is null. */
 PELUND_API int vnDBWin_fetchRowByIDA(SQLDA* record, int id);
 PELUND_API int vnDBWin_fetchRowByIDW(SQLDA* record, int id);
+/** @} */
 
-/* Closes and releases the cursor. Returns 1, or 0 for an unknown ID. */
+/** Closes and releases the cursor. Returns 1, or 0 for an unknown ID. */
 PELUND_API int vnDBWin_closeCursorWithID(int id);
 
-/* Allocate the seven zero-filled arrays of RECORD for its numColumns and
+/** @{ */
+/** Allocate the seven zero-filled arrays of RECORD for its numColumns and
    return the nullables array; null for a null RECORD or when memory runs
    out. Also exported as vnDBWin_allocateSQLDW. */
 PELUND_API void* vnDBWin_allocateSQLDA(SQLDA* record);
 PELUND_API void* vnDBWin_allocateSQLDW(SQLDA* record);
+/** @} */
 
-/* Release every string and array of RECORD (may be null) and zero it. Also
+/** @{ */
+/** Release every string and array of RECORD (may be null) and zero it. Also
    exported as vnDBWin_freeSQLDADescriptorW. */
 PELUND_API void vnDBWin_freeSQLDADescriptorA(SQLDA* record);
 PELUND_API void vnDBWin_freeSQLDADescriptorW(SQLDA* record);
+/** @} */
 
-/* Release the COUNT strings of ARRAY (null entries skipped) and the array;
+/** @{ */
+/** Release the COUNT strings of ARRAY (null entries skipped) and the array;
    nothing for a null ARRAY. Also exported as vnDBWin_freeStringsArrayW. */
 PELUND_API void vnDBWin_freeStringsArrayA(void** array, int count);
 PELUND_API void vnDBWin_freeStringsArrayW(void** array, int count);
+/** @} */
 
 /* --- Error messages ---------------------------------------------------- */
 
-/* Copy the message stored for CODE (with its terminator) into BUFFER, which
+/** @{ */
+/** Copy the message stored for CODE (with its terminator) into BUFFER, which
    must hold it. Return 1, or 0 when none is stored (BUFFER untouched). */
 PELUND_API int vnDBWin_getErrorTextA(char* buffer, int code);
 PELUND_API int vnDBWin_getErrorTextW(ps_char16* buffer, int code);
+/** @} */
 
-/* Compose a paragraph for an error dialog into OUTPUT (may be null): HEADING
+/** @{ */
+/** Compose a paragraph for an error dialog into OUTPUT (may be null): HEADING
    and STATEMENT (each may be null) and the message stored for CODE (at most
    511 characters of it). OUTPUT must hold heading, statement, 114 characters
    and the message. The W form writes exactly 511 units into an OUTPUT of
@@ -151,6 +175,7 @@ PELUND_API int vnDBWin_getSQLErrorTextA(char* output, const char* heading, const
                                         int code);
 PELUND_API int vnDBWin_getSQLErrorTextW(ps_char16* output, const ps_char16* heading,
                                         const ps_char16* statement, int code);
+/** @} */
 
 PELUND_END_DECLS
 

@@ -1,4 +1,5 @@
-/* PelundLib: starting programs, and quoting paths for command lines. */
+/** @file
+   PelundLib: starting programs, and quoting paths for command lines. */
 #ifndef PELUND_LAUNCH_H
 #define PELUND_LAUNCH_H
 
@@ -6,7 +7,7 @@
 
 PELUND_BEGIN_DECLS
 
-/* Starts PROGRAM (UTF-16, as it stands; one pair of double quotes around it
+/** Starts PROGRAM (UTF-16, as it stands; one pair of double quotes around it
    is taken off) with PARAMETERS (may be null), split into arguments by shell
    word rules (quotes and backslashes; nothing is expanded or run):
      USE_LAUNCHER and a file "holdexec" or "holdexec.exe" in the current
@@ -23,7 +24,7 @@ PELUND_API int vnFile_launchApplication(const ps_char16* program, const ps_char1
                                         int use_launcher, int reserved, void* parent_window,
                                         ps_char16* error_text);
 
-/* Writes PATH into OUTPUT with double quotes for the command line. With
+/** Writes PATH into OUTPUT with double quotes for the command line. With
    PER_COMPONENT zero: a path holding a blank becomes one quoted text with
    its own double quotes removed, another is copied as it is. Otherwise each
    '\'-separated component holding a blank is quoted on its own; a trailing

@@ -1,4 +1,5 @@
-/* PelundLib: the whole interface. */
+/** @file
+   PelundLib: the whole interface. */
 #ifndef PELUND_PELUND_H
 #define PELUND_PELUND_H
 

@@ -1,4 +1,5 @@
-/* PelundLib: values of profile (.ini) files, and handing a file to the
+/** @file
+   PelundLib: values of profile (.ini) files, and handing a file to the
    user's mail program.
 
    A profile file holds "[section]" lines and "key=value" lines. Section and
@@ -12,7 +13,7 @@
 
 PELUND_BEGIN_DECLS
 
-/* Copies the value of KEY in SECTION of the profile file PATH, or DEFAULT_TEXT
+/** Copies the value of KEY in SECTION of the profile file PATH, or DEFAULT_TEXT
    (its trailing blanks removed) when the file, section or key is missing,
    into BUFFER: at most SIZE - 1 bytes and a terminator. A null SECTION lists
    the file's section names, a null KEY the section's key names, each name
@@ -23,7 +24,7 @@ PELUND_BEGIN_DECLS
 PELUND_API int psProfile_getProfileString(const char* section, const char* key, const char* default_text,
                                           char* buffer, int size, const char* path);
 
-/* Sets KEY in SECTION of the profile file PATH to VALUE, creating the file,
+/** Sets KEY in SECTION of the profile file PATH to VALUE, creating the file,
    the section or the key as needed; every other line stays as it was. The
    file is replaced as a whole (never half-written) under a lock, so writers
    in several processes do not lose each other's keys. Returns 0, an errno
@@ -33,7 +34,7 @@ PELUND_API int psProfile_getProfileString(const char* section, const char* key, 
 PELUND_API int psProfile_writeProfileString(const char* section, const char* key, const char* value,
                                             const char* path);
 
-/* Opens the user's mail program (xdg-email) on a new message to the support
+/** Opens the user's mail program (xdg-email) on a new message to the support
    desk with SUBJECT (cut to 271 bytes), NOTE as its text and the file PATH
    (at most 271 bytes) attached, for the user to edit and send. PARENT_WINDOW
    is not read. Returns 0 when the message was handed over, -1 otherwise (an

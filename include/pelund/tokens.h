@@ -1,4 +1,5 @@
-/* PelundLib: the tokenizer.
+/** @file
+   PelundLib: the tokenizer.
 
    Each call takes the next token from SOURCE. Every set is a NUL-terminated
    string of characters (null: no such set):
@@ -22,6 +23,10 @@
 
 PELUND_BEGIN_DECLS
 
+/** @{ */
+/** Take the next token of SOURCE, examining at most SIZE characters (0 or
+   less: all), as the file's description says. Return the number of
+   characters consumed. */
 PELUND_API int psString_getTokenSizedA(char* output, const char* source, const char* skip,
                                        const char* trim, const char* remove,
                                        const char* separator, const char* stop, int size);
@@ -29,8 +34,10 @@ PELUND_API int psString_getTokenSizedW(ps_char16* output, const ps_char16* sourc
                                        const ps_char16* skip, const ps_char16* trim,
                                        const ps_char16* remove, const ps_char16* separator,
                                        const ps_char16* stop, int size);
+/** @} */
 
-/* The sized forms with SIZE 0: the whole source is examined. */
+/** @{ */
+/** The sized forms with SIZE 0: the whole source is examined. */
 PELUND_API int psString_getTokenA(char* output, const char* source, const char* skip,
                                   const char* trim, const char* remove, const char* separator,
                                   const char* stop);
@@ -38,8 +45,10 @@ PELUND_API int psString_getTokenW(ps_char16* output, const ps_char16* source,
                                   const ps_char16* skip, const ps_char16* trim,
                                   const ps_char16* remove, const ps_char16* separator,
                                   const ps_char16* stop);
+/** @} */
 
-/* The quoted forms: as above, with a QUOTE set whose characters protect
+/** @{ */
+/** The quoted forms: as above, with a QUOTE set whose characters protect
    separators, stops and removable characters between them. A quote left open
    runs to the end of the examined text. */
 PELUND_API int psString_getTokenSizedExtA(char* output, const char* source, const char* skip,
@@ -58,6 +67,7 @@ PELUND_API int psString_getTokenExtW(ps_char16* output, const ps_char16* source,
                                      const ps_char16* skip, const ps_char16* trim,
                                      const ps_char16* remove, const ps_char16* separator,
                                      const ps_char16* stop, const ps_char16* quote);
+/** @} */
 
 PELUND_END_DECLS
 

@@ -1,4 +1,5 @@
-/* PelundLib: wildcard patterns.
+/** @file
+   PelundLib: wildcard patterns.
 
    LEVEL selects what is special in a pattern:
      0      nothing: pattern and string must be equal
@@ -17,7 +18,8 @@
 
 PELUND_BEGIN_DECLS
 
-/* Match STRING against PATTERN. Return 1 for a match, 0 otherwise (also for
+/** @{ */
+/** Match STRING against PATTERN. Return 1 for a match, 0 otherwise (also for
    a null PATTERN or STRING). The Ext forms give the same results; the W
    form works on UTF-16 units and compares ranges as unsigned units where the
    8-bit forms compare signed bytes. */
@@ -27,42 +29,43 @@ PELUND_API int psString_matchWithWildcardsExtA(const char* pattern, const char* 
                                                int level, int case_sensitive);
 PELUND_API int psString_matchWithWildcardsExtW(const ps_char16* pattern, const ps_char16* string,
                                                int level, int case_sensitive);
+/** @} */
 
-/* As psString_matchWithWildcards, more permissive inside bracket sets of the
+/** As psString_matchWithWildcards, more permissive inside bracket sets of the
    pattern's own first steps: a '*', '?' or '|' member stands for any
    character, and a comma-list alternative without '*' or '|' takes as many
    characters as psString_matchWithWildcardsSubStringLen counts for it. */
 PELUND_API int psString_matchWithWildcardsPlus(const char* pattern, const char* string, int level,
                                                int case_sensitive);
 
-/* Returns how many string characters the alternative TEXT stands for: its
+/** Returns how many string characters the alternative TEXT stands for: its
    characters up to the ']' that closes it, without brackets, less 2 for a
    range such as 'a-c'. OFFSET (may be null) gives the start and is advanced
    past a leading '^'. 0 for a null TEXT. */
 PELUND_API int psString_matchWithWildcardsSubStringLen(const char* text, int* offset);
 
-/* Returns 1 when A and B are equal (in any case when CASE_SENSITIVE is 0). */
+/** Returns 1 when A and B are equal (in any case when CASE_SENSITIVE is 0). */
 PELUND_API int psString_matchChar(char a, char b, int case_sensitive);
 
-/* Returns 1 when LEVEL is exactly 1 and C is '?' or '*', else 0. */
+/** Returns 1 when LEVEL is exactly 1 and C is '?' or '*', else 0. */
 PELUND_API int psString_charIsWildCard(char c, int level);
 
-/* Returns a pointer to the first character of STRING for which
+/** Returns a pointer to the first character of STRING for which
    psString_charIsWildCard is 1, or null (also for a null STRING). */
 PELUND_API char* psString_findFirstWildCard(const char* string, int level);
 
-/* Returns a pointer to the first character of STRING that is in SET, or
+/** Returns a pointer to the first character of STRING that is in SET, or
    null (also for a null argument). */
 PELUND_API char* psString_findSubString(const char* string, const char* set);
 
-/* Returns a pointer to where PATTERN occurs in TEXT: TEXT itself when it
+/** Returns a pointer to where PATTERN occurs in TEXT: TEXT itself when it
    matches as a whole (case-sensitive); otherwise, at level 1 only, the first
    occurrence of the text before the pattern's first wildcard that the
    wildcard and the literal piece after it can follow. Null when none. */
 PELUND_API char* psString_findSubStringWithWildcards(const char* text, const char* pattern,
                                                      int level);
 
-/* Writes to OUTPUT (512 characters) what the first wildcard of PATTERN
+/** Writes to OUTPUT (512 characters) what the first wildcard of PATTERN
    stands for where PATTERN occurs in TEXT ("plan" for "*.dgn" in
    "plan.dgn"), at most 511 characters. POSITION (may be null) receives the
    place in TEXT just past the expansion. Returns 0, or 0x8000 for a null
@@ -71,7 +74,7 @@ PELUND_API char* psString_findSubStringWithWildcards(const char* text, const cha
 PELUND_API int psString_expandFirstWildcard(char* output, const char* pattern, const char* text,
                                             char** position, int level);
 
-/* Writes to OUTPUT (512 characters) TEMPLATE with each '?' or '*' replaced by
+/** Writes to OUTPUT (512 characters) TEMPLATE with each '?' or '*' replaced by
    what the corresponding wildcard of PATTERN matched in TEXT: "plan.dgn"
    through "*.dgn" and "*.pdf" gives "plan.pdf". At level 0 OUTPUT is a copy
    of TEMPLATE; levels 2 and 3 rewrite as level 1. Returns 0, or 0x8000 when
