@@ -149,6 +149,7 @@ int main(int argc, char** argv)
         std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
         asan += ":verify_asan_link_order=0";
         setenv("ASAN_OPTIONS", asan.c_str(), 1);
+        setenv("NSS_WRAPPER_DISABLE_DEEPBIND", "1", 1);  // the sanitizers refuse RTLD_DEEPBIND
         setenv("LD_PRELOAD", preload.c_str(), 1);
         setenv("NSS_WRAPPER_GROUP", (std::string(folder) + "/group").c_str(), 1);
         // Once with a full name for the logged-on user, once without.
