@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -24,8 +25,9 @@ protected:
     {
         if (access("/usr/bin/Xvfb", X_OK) != 0)
             GTEST_SKIP() << "no Xvfb on this machine: the resize on a real display is not tried";
-        display_ = ":";
-        display_ += std::to_string(90 + getpid() % 500);
+        char name[16];
+        std::snprintf(name, sizeof name, ":%d", 90 + int(getpid() % 500));
+        display_ = name;
         pid_ = fork();
         if (pid_ == 0) {
             execl("/usr/bin/Xvfb", "Xvfb", display_.c_str(), "-nolisten", "tcp", "-screen", "0", "640x480x24",
