@@ -57,10 +57,23 @@ struct SpawnSetup {
 
 namespace {
 
+// What posix_spawnp would find to run: the named file, or the first
+// executable of that name on PATH. Checked up front so that a missing
+// program is reported the same way under every runtime (an emulated vfork
+// cannot hand the exec failure back).
+int findProgram(const std::string& name)
+{
+    if (name.find('/') != std::string::npos)
+        return access(name.c_str(), X_OK) == 0 ? 0 : errno;
+    return isOnPath(name) ? 0 : ENOENT;
+}
+
 int start(const std::vector<std::string>& argv, pid_t* pid)
 {
     if (argv.empty() || argv[0].empty())
         return ENOENT;
+    if (int rc = findProgram(argv[0]))
+        return rc;
     std::vector<char*> args;
     args.reserve(argv.size() + 1);
     for (const std::string& a : argv)

@@ -160,7 +160,7 @@ int main(int argc, char** argv)
                 setenv("PELUND_NO_FULL_NAME", "1", 1);
             pid_t pid = fork();
             if (pid == 0) {
-                execv("/proc/self/exe", argv);
+                execv(argv[0], argv);  // not /proc/self/exe, which is valgrind under valgrind
                 _exit(127);
             }
             int rc = 0;
