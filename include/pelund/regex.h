@@ -2,7 +2,10 @@
    PelundLib: Perl-compatible regular expressions (PCRE2, UTF-8).
 
    A compiled pattern is read-only while it matches: one handle may serve
-   several threads at once, as long as it is not destroyed meanwhile. */
+   several threads at once, as long as it is not destroyed meanwhile.
+   Patterns are JIT-compiled where PCRE2 can; the environment variable
+   PELUND_REGEX_JIT=0 leaves that out (for memory checkers), with the same
+   answers. */
 #ifndef PELUND_REGEX_H
 #define PELUND_REGEX_H
 
