@@ -10,8 +10,21 @@ namespace pelund {
 namespace {
 
 // libgsf reports damaged files through GLib's log, to standard error by
-// default; the library stays silent and reports through its results.
+// default, partly under its own domains and partly under none. The library
+// stays silent and reports through its results: messages of libgsf's
+// domains are dropped, and undomained ones while this thread is inside a
+// libgsf call; the rest go on to the default handler that was in place.
+thread_local int insideLibgsf = 0;
+GLogFunc previousDefault = nullptr;
+
 void quiet(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
+void filteredDefault(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer data)
+{
+    if (insideLibgsf)
+        return;
+    (previousDefault ? previousDefault : g_log_default_handler)(domain, level, message, data);
+}
 
 void initLibgsf()
 {
@@ -21,8 +34,21 @@ void initLibgsf()
         auto levels = GLogLevelFlags(G_LOG_LEVEL_MASK & ~G_LOG_LEVEL_ERROR);
         for (const char* domain : {"libgsf", "libgsf:msole", "libgsf:utils"})
             g_log_set_handler(domain, levels, quiet, nullptr);
+        previousDefault = g_log_set_default_handler(filteredDefault, nullptr);
     });
 }
+
+// Marks the thread as inside libgsf for the life of the object.
+struct LibgsfCall {
+    LibgsfCall()
+    {
+        initLibgsf();
+        ++insideLibgsf;
+    }
+    ~LibgsfCall() { --insideLibgsf; }
+    LibgsfCall(const LibgsfCall&) = delete;
+    LibgsfCall& operator=(const LibgsfCall&) = delete;
+};
 
 template <class T>
 struct Unref {
@@ -52,7 +78,11 @@ struct CompoundFile::Handles {
 };
 
 CompoundFile::CompoundFile(std::unique_ptr<Handles> handles) : handles_(std::move(handles)) {}
-CompoundFile::~CompoundFile() = default;
+CompoundFile::~CompoundFile()
+{
+    LibgsfCall inside;  // releasing the objects may report too
+    handles_.reset();
+}
 
 namespace {
 
@@ -81,7 +111,7 @@ std::unique_ptr<CompoundFile::Handles> openInput(GsfInput* input, CompoundOpen* 
 std::unique_ptr<CompoundFile> CompoundFile::open(const std::string& path, CompoundOpen* status,
                                                  unsigned long* error)
 {
-    initLibgsf();
+    LibgsfCall inside;
     struct stat info;
     if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {  // a folder is no file to open
         *status = CompoundOpen::Failed;
@@ -106,7 +136,7 @@ std::unique_ptr<CompoundFile> CompoundFile::open(const std::string& path, Compou
 
 std::unique_ptr<CompoundFile> CompoundFile::openBytes(std::string_view bytes, CompoundOpen* status)
 {
-    initLibgsf();
+    LibgsfCall inside;
     GsfInput* input = gsf_input_memory_new(reinterpret_cast<const guint8*>(bytes.data()),
                                            gsf_off_t(bytes.size()), FALSE);
     if (!input) {
@@ -119,6 +149,7 @@ std::unique_ptr<CompoundFile> CompoundFile::openBytes(std::string_view bytes, Co
 
 std::vector<CompoundFile::Element> CompoundFile::rootElements() const
 {
+    LibgsfCall inside;
     std::vector<Element> elements;
     GsfInfile* root = handles_->root.get();
     int n = gsf_infile_num_children(root);
@@ -135,6 +166,7 @@ std::vector<CompoundFile::Element> CompoundFile::rootElements() const
 
 bool CompoundFile::readRootStream(std::string_view name, std::string* bytes, size_t limit) const
 {
+    LibgsfCall inside;
     GsfInfile* root = handles_->root.get();
     int n = gsf_infile_num_children(root);
     for (int k = 0; k < n; ++k) {
@@ -186,7 +218,7 @@ bool writeTo(GsfOutput* sink, const std::vector<CompoundEntry>& entries)
 
 bool writeCompoundFile(const std::string& path, const std::vector<CompoundEntry>& entries)
 {
-    initLibgsf();
+    LibgsfCall inside;
     GError* failure = nullptr;
     Ref<GsfOutput> sink(gsf_output_stdio_new(path.c_str(), &failure));
     if (failure)
@@ -196,7 +228,7 @@ bool writeCompoundFile(const std::string& path, const std::vector<CompoundEntry>
 
 bool compoundFileBytes(const std::vector<CompoundEntry>& entries, std::string* bytes)
 {
-    initLibgsf();
+    LibgsfCall inside;
     Ref<GsfOutput> sink(gsf_output_memory_new());
     if (!sink || !writeTo(sink.get(), entries))
         return false;

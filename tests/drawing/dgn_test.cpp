@@ -267,6 +267,22 @@ TEST_F(Drawing, DamagedStreamsLoseOnlyWhatIsDamaged)
     }
 }
 
+TEST_F(Drawing, DamagedContainersLeaveStandardErrorSilent)
+{
+    // A drawing whose second root element cannot be read (found by the fuzz
+    // target); the seed's first byte picks the fuzz mode.
+    std::string seed = testing_support::readFile(PELUND_SOURCE_DIR "/fuzz/seeds/drawing_fuzz/unreadable-child.seed");
+    ASSERT_GT(seed.size(), 512u);
+    std::string path = dir_.write("damaged.dgn", seed.substr(1));
+    testing::internal::CaptureStderr();
+    int isDgn = psFile_isV8Dgn(path.c_str());
+    std::string said;
+    property(path, "Title", &said);
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(isDgn, 1);
+    EXPECT_EQ(errors, "");
+}
+
 TEST_F(Drawing, UserDefinedNamesAreExactAndTheLastWins)
 {
     std::vector<StoredProperty> props = {
