@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -68,6 +69,9 @@ CompanionServer::~CompanionServer()
         kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
     }
+    std::error_code ignored;
+    if (uploads_ != "/tmp")
+        std::filesystem::remove_all(uploads_, ignored);
 }
 
 ScriptedPeer::ScriptedPeer(std::function<void(int)> script)

@@ -4,6 +4,7 @@
 #include "server/greeting.h"
 #include "server/transport.h"
 #include "server_fixture.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -82,7 +83,8 @@ TEST_F(Companion, StartingTwiceWritesTheTextOnce)
 
 TEST_F(Companion, UploadsArriveWhole)
 {
-    std::string dir = temporaryFolder();
+    testing_support::TempFolder scratch;
+    const std::string& dir = scratch.path();
     struct Case {
         const char* name;
         size_t size;
@@ -112,7 +114,8 @@ TEST_F(Companion, UploadsArriveWhole)
 TEST_F(Companion, PagesOpenThroughTheShellVerb)
 {
     // A stand-in opener first on PATH records the URL.
-    std::string dir = temporaryFolder();
+    testing_support::TempFolder scratch;
+    const std::string& dir = scratch.path();
     std::string record = dir + "/url.txt";
     writeFile(dir + "/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > " + record + "\n");
     chmod((dir + "/xdg-open").c_str(), 0755);
@@ -140,7 +143,8 @@ TEST_F(Companion, PagesOpenThroughTheShellVerb)
 
 TEST_F(Companion, DebugLogLines)
 {
-    std::string dir = temporaryFolder();
+    testing_support::TempFolder scratch;
+    const std::string& dir = scratch.path();
     std::string log = dir + "/client.log";
     char message[1024], response[20];
     // A log file that does not exist is not made.
@@ -206,7 +210,8 @@ TEST(ScriptedServer, VersionsAndAddresses)
 
 TEST(ScriptedServer, ShortAndSurplusAcknowledgements)
 {
-    std::string dir = temporaryFolder();
+    testing_support::TempFolder scratch;
+    const std::string& dir = scratch.path();
     writeFile(dir + "/f.bin", "content");
     for (std::string ack : {std::string("OK"), std::string("OK\0!", 4)}) {
         ScriptedPeer peer([&](int s) {
@@ -336,7 +341,8 @@ TEST_F(Companion, EchoPluginBothWays)
         EXPECT_EQ(std::memcmp(back, data.data(), size), 0);
         psMisc_freeBuffer(&back);
     }
-    std::string dir = temporaryFolder();
+    testing_support::TempFolder scratch;
+    const std::string& dir = scratch.path();
     std::string content(3u << 20, 'f');
     content[12345] = 'g';
     writeFile(dir + "/in.bin", content);
