@@ -6,17 +6,17 @@
 #include "pelund/system.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
-#include "platform/special_folders.h"
+#include "platform/standard_folders.h"
 
 namespace pelund {
 namespace {
 
-int folderInto(ps_char16* out, SpecialFolder which)
+int folderInto(ps_char16* out, StandardFolder which)
 {
     if (!out)
         return EINVAL;
     std::string path;
-    if (int rc = specialFolderPath(which, &path))
+    if (int rc = standardFolderPath(which, &path))
         return rc;
     std::u16string text = utf8ToUtf16(path);
     if (text.size() >= PS_MAX_PATH)
@@ -43,23 +43,23 @@ extern "C" {
 
 int psWinAPI_fileGetAllUsersAppDataPath(ps_char16* path)
 {
-    return guarded(ENOMEM, [&] { return folderInto(path, SpecialFolder::SharedData); });
+    return guarded(ENOMEM, [&] { return folderInto(path, StandardFolder::SharedData); });
 }
 
 int psWinAPI_fileGetProgramFilesPath(ps_char16* path)
 {
-    return guarded(ENOMEM, [&] { return folderInto(path, SpecialFolder::Programs); });
+    return guarded(ENOMEM, [&] { return folderInto(path, StandardFolder::Programs); });
 }
 
 int psWinAPI_fileGetUserAppDataPath(ps_char16* path)
 {
-    return guarded(ENOMEM, [&] { return folderInto(path, SpecialFolder::UserData); });
+    return guarded(ENOMEM, [&] { return folderInto(path, StandardFolder::UserData); });
 }
 
 int psWinAPI_fileGetSystem32AppDataPath(ps_char16* path, int flag)
 {
     return guarded(ENOMEM, [&] {
-        return folderInto(path, flag ? SpecialFolder::System64 : SpecialFolder::System);
+        return folderInto(path, flag ? StandardFolder::System64 : StandardFolder::System);
     });
 }
 

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "platform/code_page.h"
-#include "platform/special_folders.h"
+#include "platform/standard_folders.h"
 
 namespace pelund {
 namespace {

@@ -47,7 +47,7 @@ std::u16string folder(int (*get)(ps_char16*))
 
 }  // namespace
 
-TEST(SpecialFolders, FollowTheXdgConventions)
+TEST(StandardFolders, FollowTheXdgConventions)
 {
     {
         ScopedEnv data("XDG_DATA_HOME", "/data/home");

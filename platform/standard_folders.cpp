@@ -1,4 +1,4 @@
-#include "platform/special_folders.h"
+#include "platform/standard_folders.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -57,22 +57,22 @@ std::string xdgFolder(const char* variable, const char* belowHome)
     return home + belowHome;
 }
 
-int specialFolderPath(SpecialFolder which, std::string* path)
+int standardFolderPath(StandardFolder which, std::string* path)
 {
     switch (which) {
-    case SpecialFolder::UserData:
+    case StandardFolder::UserData:
         *path = xdgFolder("XDG_DATA_HOME", ".local/share");
         return path->empty() ? ENOENT : 0;
-    case SpecialFolder::SharedData:
+    case StandardFolder::SharedData:
         *path = firstDataDir();
         return 0;
-    case SpecialFolder::Programs:
+    case StandardFolder::Programs:
         *path = "/opt";
         return 0;
-    case SpecialFolder::System:
+    case StandardFolder::System:
         *path = "/usr/lib";
         return 0;
-    case SpecialFolder::System64:
+    case StandardFolder::System64:
         *path = "/usr/lib/" PELUND_MULTIARCH;
         return 0;
     }

@@ -1,12 +1,12 @@
 // The standard folders by the XDG base-directory conventions.
-#ifndef PELUND_PLATFORM_SPECIAL_FOLDERS_H
-#define PELUND_PLATFORM_SPECIAL_FOLDERS_H
+#ifndef PELUND_PLATFORM_STANDARD_FOLDERS_H
+#define PELUND_PLATFORM_STANDARD_FOLDERS_H
 
 #include <string>
 
 namespace pelund {
 
-enum class SpecialFolder {
+enum class StandardFolder {
     UserData,     // $XDG_DATA_HOME, else ~/.local/share
     SharedData,   // the first entry of $XDG_DATA_DIRS, else /usr/local/share
     Programs,     // /opt
@@ -15,7 +15,7 @@ enum class SpecialFolder {
 };
 
 // The folder's path; 0, or ENOENT when the home folder is unknown.
-int specialFolderPath(SpecialFolder which, std::string* path);
+int standardFolderPath(StandardFolder which, std::string* path);
 
 // $VARIABLE when it holds an absolute path, else BELOW_HOME under the home
 // folder; empty when there is no home folder.
