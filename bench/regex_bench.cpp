@@ -10,28 +10,16 @@
 
 #include "pelund/regex.h"
 
-namespace {
+#include "sample_names.h"
 
-const std::vector<std::string>& names()
-{
-    static const std::vector<std::string> list = [] {
-        const char* stems[] = {"plan", "A-", "section_", "Detail", "A-site", "x", "elev-north"};
-        const char* exts[] = {".dgn", ".pdf", ".dwg", ".DGN", ".dgn.bak", ""};
-        std::vector<std::string> v;
-        v.reserve(1000000);
-        for (int i = 0; i < 1000000; ++i)
-            v.push_back(std::string(stems[i % 7]) + std::to_string((long long)i * 7919 % 100003) + exts[i % 6]);
-        return v;
-    }();
-    return list;
-}
+namespace {
 
 const char* const kPattern = "^[a-z]+-?[0-9]+\\.dgn$";
 
 void regex_ours(benchmark::State& state)
 {
     void* pattern = psRegex_create(kPattern, 1, 0, nullptr);
-    const auto& list = names();
+    const auto& list = sampleNames();
     for (auto _ : state) {
         size_t hits = 0;
         for (const std::string& name : list)
@@ -46,7 +34,7 @@ void regex_peer(benchmark::State& state)
 {
     auto* code = static_cast<pcre2_code*>(psRegex_create(kPattern, 1, 0, nullptr));
     pcre2_match_data* data = pcre2_match_data_create_from_pattern(code, nullptr);
-    const auto& list = names();
+    const auto& list = sampleNames();
     for (auto _ : state) {
         size_t hits = 0;
         for (const std::string& name : list)

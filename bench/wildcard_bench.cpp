@@ -10,27 +10,14 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "sample_names.h"
 
-const std::vector<std::string>& names()
-{
-    static const std::vector<std::string> list = [] {
-        const char* stems[] = {"plan", "A-", "section_", "Detail", "A-site", "x", "elev-north"};
-        const char* exts[] = {".dgn", ".pdf", ".dwg", ".DGN", ".dgn.bak", ""};
-        std::vector<std::string> v;
-        v.reserve(1000000);
-        for (int i = 0; i < 1000000; ++i)
-            v.push_back(std::string(stems[i % 7]) + std::to_string((long long)i * 7919 % 100003) +
-                        exts[i % 6]);
-        return v;
-    }();
-    return list;
-}
+namespace {
 
 template <class Match>
 void overNames(benchmark::State& state, const char* pattern, Match match)
 {
-    const auto& list = names();
+    const auto& list = sampleNames();
     for (auto _ : state) {
         size_t hits = 0;
         for (const std::string& name : list)

@@ -19,6 +19,16 @@ public:
     bool u32(uint32_t& v) { return take(&v, 4); }
     bool u64(uint64_t& v) { return take(&v, 8); }
     bool raw(void* out, size_t n) { return take(out, n); }
+    // A stored T, widened into OUT.
+    template <class T, class To>
+    bool as(To& out)
+    {
+        T x;
+        if (!take(&x, sizeof x))
+            return false;
+        out = To(x);
+        return true;
+    }
     bool view(size_t n, std::string_view& out)
     {
         if (!fits(n))
@@ -75,36 +85,16 @@ bool readValue(Reader& r, unsigned codePage, PropertyValue& v)
     if (type & (VT_VECTOR | VT_ARRAY | VT_BYREF))
         return true;  // shown by their flags alone
     switch (type) {
-    case VT_I2: {
-        int16_t x;
-        if (!r.raw(&x, 2))
-            return false;
-        v.integer = x;
-        return true;
-    }
-    case VT_I4: {
-        int32_t x;
-        if (!r.raw(&x, 4))
-            return false;
-        v.integer = x;
-        return true;
-    }
-    case VT_BOOL: {
-        uint16_t x;
-        if (!r.u16(x))
-            return false;
-        v.integer = x;
-        return true;
-    }
-    case VT_R4: {
-        float x;
-        if (!r.raw(&x, 4))
-            return false;
-        v.real = x;
-        return true;
-    }
+    case VT_I2:
+        return r.as<int16_t>(v.integer);
+    case VT_I4:
+        return r.as<int32_t>(v.integer);
+    case VT_BOOL:
+        return r.as<uint16_t>(v.integer);
+    case VT_R4:
+        return r.as<float>(v.real);
     case VT_R8:
-        return r.raw(&v.real, 8);
+        return r.as<double>(v.real);
     case VT_FILETIME:
         return r.u64(v.filetime);
     case VT_BSTR:

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         name.assign(query.begin() + eq + 1, query.end());
 
     std::u16string text = pelund::decodeRegistryFile(file);
-    for (const char16_t* hive : {u"HKEY_LOCAL_MACHINE", u"HKEY_CURRENT_USER"}) {
+    for (const char* hive : {"HKLM", "HKCU"}) {
         bool found = false;
         auto value = pelund::findRegistryValue(text, hive, key, name, &found);
         if (value && !found)

@@ -7,7 +7,6 @@
 #include "pelund/file_streams.h"
 
 #include <clocale>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -17,6 +16,7 @@
 #include "frame/guard.h"
 #include "frame/text_forms.h"
 #include "platform/code_page.h"
+#include "text/narrow_format.h"
 #include "text/wide_format.h"
 
 namespace pelund {
@@ -241,17 +241,10 @@ int printNarrow(void* handle, const char* format, va_list args)
     std::fstream* s = narrowOf(handle);
     if (!s)
         return 0;
-    va_list again;
-    va_copy(again, args);
-    int total = std::vsnprintf(nullptr, 0, format, args);
-    if (total < 0) {
-        va_end(again);
+    std::string text;
+    if (!formatNarrow(&text, format, args))
         return PS_FAILURE;
-    }
-    std::string text(size_t(total) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), format, again);
-    va_end(again);
-    s->write(text.data(), total);
+    s->write(text.data(), std::streamsize(text.size()));
     return 0;
 }
 

@@ -83,6 +83,18 @@ bool sectionRange(const std::vector<Line>& lines, View section, size_t* first, s
     return false;
 }
 
+// The first of lines [FIRST, LAST) that sets KEY, its value in *VALUE;
+// LAST when none does.
+size_t keyLineOf(const std::vector<Line>& lines, size_t first, size_t last, View key, View* value)
+{
+    for (size_t k = first; k < last; ++k) {
+        View name;
+        if (keyLine(lines[k].text, &name, value) && sameName(name, key))
+            return k;
+    }
+    return last;
+}
+
 void addOnce(std::vector<std::string>& names, View name)
 {
     for (const std::string& n : names)
@@ -97,18 +109,13 @@ bool profileValue(View text, View section, View key, std::string* value)
 {
     std::vector<Line> lines = linesOf(text);
     size_t first, last;
-    if (!sectionRange(lines, section, &first, &last))
+    View v;
+    if (!sectionRange(lines, section, &first, &last) || keyLineOf(lines, first, last, key, &v) == last)
         return false;
-    for (size_t k = first; k < last; ++k) {
-        View name, v;
-        if (!keyLine(lines[k].text, &name, &v) || !sameName(name, key))
-            continue;
-        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-            v = v.substr(1, v.size() - 2);
-        value->assign(v);
-        return true;
-    }
-    return false;
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    value->assign(v);
+    return true;
 }
 
 std::vector<std::string> profileSections(View text)
@@ -150,23 +157,21 @@ std::string profileWithValue(View text, View section, View key, View value)
             out += eol;
         return out + "[" + std::string(section) + "]" + eol + entry + eol;
     }
-    for (size_t k = first; k < last; ++k) {
-        View name, v;
-        if (keyLine(lines[k].text, &name, &v) && sameName(name, key)) {
-            // The replaced line keeps its own line end.
-            size_t oldEnd = lines[k].start + lines[k].text.size();
-            out.assign(text.substr(0, lines[k].start));
-            out += entry;
-            out.append(text.substr(oldEnd));
-            return out;
-        }
+    View old;
+    size_t k = keyLineOf(lines, first, last, key, &old);
+    if (k < last) {
+        // The replaced line keeps its own line end.
+        out.assign(text.substr(0, lines[k].start));
+        out += entry;
+        out.append(text.substr(lines[k].start + lines[k].text.size()));
+        return out;
     }
-    // After the section's last non-blank line.
+    // After the section's last non-blank line (the header at least).
     size_t after = first;
-    for (size_t k = first; k < last; ++k)
-        if (!trimmed(lines[k].text).empty())
-            after = k + 1;
-    size_t at = after == 0 ? 0 : lines[after - 1].end;
+    for (size_t j = first; j < last; ++j)
+        if (!trimmed(lines[j].text).empty())
+            after = j + 1;
+    size_t at = lines[after - 1].end;
     out.assign(text.substr(0, at));
     if (!out.empty() && out.back() != '\n')
         out += eol;

@@ -2,9 +2,9 @@
 #include <string>
 
 #include "frame/guard.h"
-#include "frame/text_forms.h"
 #include "pelund/system.h"
 #include "platform/code_page.h"
+#include "platform/file_replace.h"
 #include "platform/registry_store.h"
 
 namespace pelund {
@@ -45,14 +45,12 @@ int readValue(ps_char16* out, const ps_char16* hive, const ps_char16* subkey, co
     if (!hive)
         return PS_FAILURE;
     std::string abbreviation = utf16ToUtf8(hive);
-    const char* hiveName = registryHiveName(abbreviation);
-    if (!hiveName)
+    if (!registryHiveName(abbreviation))
         return PS_FAILURE;
     std::string bytes;
-    if (!readRegistryFile(registryFilePath(abbreviation), &bytes))
+    if (!readWholeFile(registryFilePath(abbreviation), &bytes, kLargestRegistryFile))
         return PS_FAILURE;
     std::u16string text = decodeRegistryFile(bytes);
-    std::u16string fullName(hiveName, hiveName + strLen(hiveName));
     std::u16string key = subkey ? subkey : u"";
     std::u16string valueName = name ? name : u"";
 
@@ -61,10 +59,10 @@ int readValue(ps_char16* out, const ps_char16* hive, const ps_char16* subkey, co
     if (view == 1) {
         std::u16string twin = wow64Twin(abbreviation, key);
         if (!twin.empty())
-            value = findRegistryValue(text, fullName, twin, valueName, &twinFound);
+            value = findRegistryValue(text, abbreviation, twin, valueName, &twinFound);
     }
     if (!twinFound)
-        value = findRegistryValue(text, fullName, key, valueName);
+        value = findRegistryValue(text, abbreviation, key, valueName);
     if (!value || value->size > kValueBuffer)
         return PS_FAILURE;
     if (value->isString && out) {

@@ -34,6 +34,23 @@ int computerName(std::string* name)
     return 0;
 }
 
+// The name (empty on failure) in either width; the platform's result.
+template <class Ch>
+int computerNameInto(Ch* out)
+{
+    if (!out)
+        return PS_FAILURE;
+    std::string host;
+    int rc = computerName(&host);
+    std::basic_string<Ch> text;
+    if constexpr (sizeof(Ch) == 1)
+        text = host;
+    else
+        text = utf8ToUtf16(host);
+    std::memcpy(out, text.c_str(), (text.size() + 1) * sizeof(Ch));
+    return rc;
+}
+
 }  // namespace
 }  // namespace pelund
 
@@ -65,27 +82,12 @@ int psWinAPI_fileGetSystem32AppDataPath(ps_char16* path, int flag)
 
 int psWinAPI_getComputerNameA(char* name)
 {
-    return guarded(PS_FAILURE, [&] {
-        if (!name)
-            return PS_FAILURE;
-        std::string host;
-        int rc = computerName(&host);
-        std::memcpy(name, host.c_str(), host.size() + 1);
-        return rc;
-    });
+    return guarded(PS_FAILURE, [&] { return computerNameInto(name); });
 }
 
 int psWinAPI_getComputerNameW(ps_char16* name)
 {
-    return guarded(PS_FAILURE, [&] {
-        if (!name)
-            return PS_FAILURE;
-        std::string host;
-        int rc = computerName(&host);
-        std::u16string text = utf8ToUtf16(host);
-        std::memcpy(name, text.c_str(), (text.size() + 1) * sizeof(char16_t));
-        return rc;
-    });
+    return guarded(PS_FAILURE, [&] { return computerNameInto(name); });
 }
 
 int psWinAPI_setCurrentDirA(const char* path)

@@ -18,19 +18,6 @@ bool allAscii(const char* s, size_t n)
     return true;
 }
 
-void appendCodePoint(std::u16string& out, char32_t c)
-{
-    if (c >= 0x10000 && c <= 0x10FFFF) {
-        c -= 0x10000;
-        out.push_back(char16_t(0xD800 + (c >> 10)));
-        out.push_back(char16_t(0xDC00 + (c & 0x3FF)));
-    } else if (c < 0x10000 && !(c >= 0xD800 && c <= 0xDFFF)) {
-        out.push_back(char16_t(c));
-    } else {
-        out.push_back(u'?');
-    }
-}
-
 // The code point at TEXT[K], K advanced past a surrogate pair; a lone
 // surrogate gives none.
 char32_t nextCodePoint(std::u16string_view text, size_t& k, bool& lone)
@@ -68,7 +55,7 @@ std::u16string codePageToUtf16(const char* text)
             ++k;
             continue;
         }
-        appendCodePoint(out, char32_t(w));
+        appendUtf16(out, char32_t(w), u'?');
         k += used;
     }
     return out;
@@ -131,7 +118,7 @@ std::string utf16ToUtf8(std::u16string_view text)
     return out;
 }
 
-void appendUtf16(std::u16string& out, char32_t c)
+void appendUtf16(std::u16string& out, char32_t c, char16_t replacement)
 {
     if (c >= 0x10000 && c <= 0x10FFFF) {
         c -= 0x10000;
@@ -140,7 +127,7 @@ void appendUtf16(std::u16string& out, char32_t c)
     } else if (c < 0x10000 && !(c >= 0xD800 && c <= 0xDFFF)) {
         out.push_back(char16_t(c));
     } else {
-        out.push_back(u'\uFFFD');
+        out.push_back(replacement);
     }
 }
 

@@ -25,10 +25,10 @@ std::u16string utf8ToUtf16(std::string_view text, bool* valid = nullptr);
 // code page iconv does not know) is taken byte by byte as Latin-1.
 std::u16string windowsCodePageToUtf16(std::string_view bytes, unsigned codePage);
 
-// One code point appended as one or two units (U+FFFD for a surrogate or a
-// value beyond U+10FFFF), and the code point at TEXT[K] with K moved onto its
-// last unit (a lone surrogate gives U+FFFD).
-void appendUtf16(std::u16string& out, char32_t c);
+// One code point appended as one or two units (REPLACEMENT for a surrogate
+// or a value beyond U+10FFFF), and the code point at TEXT[K] with K moved
+// onto its last unit (a lone surrogate gives U+FFFD).
+void appendUtf16(std::u16string& out, char32_t c, char16_t replacement = u'\uFFFD');
 char32_t utf16CodePointAt(std::u16string_view text, size_t& k);
 
 }  // namespace pelund

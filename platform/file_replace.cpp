@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 
 namespace pelund {
@@ -27,7 +28,7 @@ private:
     int fd_;
 };
 
-bool readAll(int fd, std::string* content)
+bool readAll(int fd, std::string* content, size_t limit = SIZE_MAX)
 {
     content->clear();
     char chunk[65536];
@@ -39,6 +40,8 @@ bool readAll(int fd, std::string* content)
             return false;
         if (n == 0)
             return true;
+        if (size_t(n) > limit - content->size())
+            return false;
         content->append(chunk, size_t(n));
     }
 }
@@ -111,10 +114,10 @@ int replaceFileLocked(const std::string& path, const std::function<std::string(c
     return EBUSY;
 }
 
-bool readWholeFile(const std::string& path, std::string* content)
+bool readWholeFile(const std::string& path, std::string* content, size_t limit)
 {
     Descriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    return fd.get() >= 0 && readAll(fd.get(), content);
+    return fd.get() >= 0 && readAll(fd.get(), content, limit);
 }
 
 }  // namespace pelund

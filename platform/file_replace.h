@@ -3,6 +3,7 @@
 #ifndef PELUND_PLATFORM_FILE_REPLACE_H
 #define PELUND_PLATFORM_FILE_REPLACE_H
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -14,8 +15,9 @@ namespace pelund {
 // with PATH's permissions. Returns 0 or the errno value of the failure.
 int replaceFileLocked(const std::string& path, const std::function<std::string(const std::string&)>& change);
 
-// The whole content of PATH; false when it cannot be read.
-bool readWholeFile(const std::string& path, std::string* content);
+// The whole content of PATH; false when it cannot be read or holds more
+// than LIMIT bytes.
+bool readWholeFile(const std::string& path, std::string* content, size_t limit = SIZE_MAX);
 
 }  // namespace pelund
 

@@ -57,6 +57,22 @@ struct SpawnSetup {
 
 namespace {
 
+// True when NAME is an executable file in a folder of $PATH.
+bool isOnPath(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string_view rest = path ? path : "/usr/bin:/bin";
+    while (true) {
+        std::string_view dir = rest.substr(0, rest.find(':'));
+        std::string candidate = std::string(dir.empty() ? "." : dir) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return true;
+        if (dir.size() == rest.size())
+            return false;
+        rest.remove_prefix(dir.size() + 1);
+    }
+}
+
 // What posix_spawnp would find to run: the named file, or the first
 // executable of that name on PATH. Checked up front so that a missing
 // program is reported the same way under every runtime (an emulated vfork
@@ -128,21 +144,6 @@ int spawnAndWait(const std::vector<std::string>& argv, int timeoutMs, int* exitS
             return 0;
         }
         usleep(10000);
-    }
-}
-
-bool isOnPath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::string_view rest = path ? path : "/usr/bin:/bin";
-    while (true) {
-        std::string_view dir = rest.substr(0, rest.find(':'));
-        std::string candidate = std::string(dir.empty() ? "." : dir) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return true;
-        if (dir.size() == rest.size())
-            return false;
-        rest.remove_prefix(dir.size() + 1);
     }
 }
 

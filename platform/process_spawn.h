@@ -7,7 +7,8 @@
 
 namespace pelund {
 
-// Starts ARGV[0] (searched on PATH when it holds no '/') with ARGV, the
+// Starts ARGV[0] (searched on PATH when it holds no '/'; a missing program
+// gives ENOENT or the error of access(2)) with ARGV, the
 // caller's environment and standard streams, and no other inherited file
 // descriptor. A thread of ours waits for its end so that no zombie is left.
 // Returns 0, or the errno value of the failed start.
@@ -19,9 +20,6 @@ int spawnDetached(const std::vector<std::string>& argv);
 // background). Returns 0 or the errno
 // value of the failed start.
 int spawnAndWait(const std::vector<std::string>& argv, int timeoutMs, int* exitStatus);
-
-// True when NAME is an executable file in a folder of $PATH.
-bool isOnPath(const std::string& name);
 
 }  // namespace pelund
 

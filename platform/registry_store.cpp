@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 
 #include "platform/code_page.h"
 #include "platform/standard_folders.h"
@@ -11,8 +10,6 @@ namespace pelund {
 namespace {
 
 using View = std::u16string_view;
-
-constexpr size_t kLargestFile = size_t(64) << 20;
 
 char16_t folded(char16_t c)
 {
@@ -234,18 +231,17 @@ bool keyOfHeader(View inside, View hiveName, View abbreviation, View& path)
     return true;
 }
 
-std::u16string abbreviationOf(View hiveName)
-{
-    static const char* const pairs[][2] = {
-        {"HKEY_CLASSES_ROOT", "HKCR"}, {"HKEY_CURRENT_USER", "HKCU"}, {"HKEY_LOCAL_MACHINE", "HKLM"},
-        {"HKEY_USERS", "HKU"},         {"HKEY_CURRENT_CONFIG", "HKCC"}};
-    for (auto& p : pairs) {
-        std::string_view full = p[0];
-        if (sameNoCase(hiveName, std::u16string(full.begin(), full.end())))
-            return std::u16string(p[1], p[1] + std::char_traits<char>::length(p[1]));
-    }
-    return std::u16string();
-}
+struct Hive {
+    const char* abbreviation;
+    const char* name;
+};
+
+const Hive kHives[] = {
+    {"HKCR", "HKEY_CLASSES_ROOT"}, {"HKCU", "HKEY_CURRENT_USER"}, {"HKLM", "HKEY_LOCAL_MACHINE"},
+    {"HKU", "HKEY_USERS"},         {"HKCC", "HKEY_CURRENT_CONFIG"},
+};
+
+std::u16string wide(std::string_view s) { return std::u16string(s.begin(), s.end()); }
 
 }  // namespace
 
@@ -267,15 +263,18 @@ std::u16string decodeRegistryFile(std::string_view bytes)
     return out;
 }
 
-std::optional<RegistryValue> findRegistryValue(View text, View hiveName, View key, View name,
+std::optional<RegistryValue> findRegistryValue(View text, std::string_view hive, View key, View name,
                                                bool* keyFound)
 {
-    key = withoutSeparators(key);
-    std::u16string abbreviation = abbreviationOf(hiveName);
-    std::optional<RegistryValue> found;
-    bool exists = false;
     if (keyFound)
         *keyFound = false;
+    const char* fullName = registryHiveName(hive);
+    if (!fullName)
+        return std::nullopt;
+    std::u16string hiveName = wide(fullName), abbreviation = wide(hive);
+    key = withoutSeparators(key);
+    std::optional<RegistryValue> found;
+    bool exists = false;
 
     Lines lines(text);
     std::u16string line;
@@ -344,16 +343,9 @@ std::optional<RegistryValue> findRegistryValue(View text, View hiveName, View ke
 
 const char* registryHiveName(std::string_view abbreviation)
 {
-    if (abbreviation == "HKCR")
-        return "HKEY_CLASSES_ROOT";
-    if (abbreviation == "HKCU")
-        return "HKEY_CURRENT_USER";
-    if (abbreviation == "HKLM")
-        return "HKEY_LOCAL_MACHINE";
-    if (abbreviation == "HKU")
-        return "HKEY_USERS";
-    if (abbreviation == "HKCC")
-        return "HKEY_CURRENT_CONFIG";
+    for (const Hive& h : kHives)
+        if (abbreviation == h.abbreviation)
+            return h.name;
     return nullptr;
 }
 
@@ -374,21 +366,6 @@ std::string registryFilePath(std::string_view abbreviation)
     folder += abbreviation;
     folder += ".reg";
     return folder;
-}
-
-bool readRegistryFile(const std::string& path, std::string* bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes->clear();
-    char chunk[65536];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        bytes->append(chunk, size_t(in.gcount()));
-        if (bytes->size() > kLargestFile)
-            return false;
-    }
-    return true;
 }
 
 }  // namespace pelund

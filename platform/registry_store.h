@@ -30,12 +30,12 @@ struct RegistryValue {
 std::u16string decodeRegistryFile(std::string_view bytes);
 
 // The value NAME (empty: the default value "@") of KEY, a path below the
-// hive (empty: the hive's root), in TEXT, the decoded file of the hive named
-// HIVE_NAME (such as HKEY_LOCAL_MACHINE). *KEY_FOUND (may be null) tells
+// hive (empty: the hive's root), in TEXT, the decoded file of HIVE (an
+// abbreviation such as "HKLM"; its sections may name it so or in full). *KEY_FOUND (may be null) tells
 // whether the key or a key below it is defined. A line that does not parse
 // whole defines nothing; a file without the format's first line holds
 // nothing.
-std::optional<RegistryValue> findRegistryValue(std::u16string_view text, std::u16string_view hiveName,
+std::optional<RegistryValue> findRegistryValue(std::u16string_view text, std::string_view hive,
                                                std::u16string_view key, std::u16string_view name,
                                                bool* keyFound = nullptr);
 
@@ -45,8 +45,8 @@ const char* registryHiveName(std::string_view abbreviation);
 // The file of the hive ABBREVIATION; empty when there is none.
 std::string registryFilePath(std::string_view abbreviation);
 
-// The file's bytes; false when it cannot be read.
-bool readRegistryFile(const std::string& path, std::string* bytes);
+// Files larger than this are not read.
+constexpr size_t kLargestRegistryFile = size_t(64) << 20;
 
 }  // namespace pelund
 

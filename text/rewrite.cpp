@@ -3,6 +3,7 @@
 #include "frame/text_forms.h"
 #include "pelund/strings.h"
 #include "text/char_class.h"
+#include "text/narrow_format.h"
 
 #include <algorithm>
 #include <climits>
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace pelund {
 namespace {
@@ -228,29 +228,24 @@ PELUND_API int psString_catSizedV(char* destination, int size, const char* forma
 {
     if (!destination || !format || size <= 0)
         return 0;
-    va_list args, again;
+    va_list args;
     va_start(args, format);
-    va_copy(again, args);
-    int total = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    if (total < 0) {
-        va_end(again);
-        return -1;
-    }
-    std::vector<char> text;
+    std::string text;
+    bool formatted;
     try {
-        text.resize(size_t(total) + 1);
+        formatted = formatNarrow(&text, format, args);
     } catch (...) {
-        va_end(again);
-        return -1;
+        formatted = false;
     }
-    std::vsnprintf(text.data(), text.size(), format, again);
-    va_end(again);
-    size_t add = std::min(size_t(total), size_t(size));
+    va_end(args);
+    if (!formatted)
+        return -1;
+    size_t total = text.size();
+    size_t add = std::min(total, size_t(size));
     size_t len = std::strlen(destination);
     std::memcpy(destination + len, text.data(), add);
     destination[len + add] = '\0';
-    return total;
+    return int(total);
 }
 
 PELUND_API void FilterNonANSIWChar(ps_char16* text)

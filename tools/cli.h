@@ -26,10 +26,6 @@ Args parse(int argc, char** argv, int first);
 
 int usageError(const char* usage);
 
-// UTF-8 text of the command line to UTF-16 and back.
-std::u16string fromUtf8(const std::string& s);
-std::string toUtf8(const char16_t* s);
-
 // Prints the database message stored for CODE to stderr; returns 1.
 int reportFailure(int code);
 

@@ -1,5 +1,7 @@
 #include "cli.h"
 
+#include "platform/code_page.h"
+
 #include "pelund/accounts.h"
 #include "pelund/launch.h"
 #include "pelund/profile.h"
@@ -14,9 +16,9 @@ int cmdReg(const cli::Args& args)
 {
     if (args.positional.size() < 2 || args.positional.size() > 3)
         return cli::usageError("reg HIVE KEY [VALUE] [--view 32|64]");
-    std::u16string hive = cli::fromUtf8(args.positional[0]);
-    std::u16string key = cli::fromUtf8(args.positional[1]);
-    std::u16string name = args.positional.size() == 3 ? cli::fromUtf8(args.positional[2]) : u"";
+    std::u16string hive = pelund::utf8ToUtf16(args.positional[0]);
+    std::u16string key = pelund::utf8ToUtf16(args.positional[1]);
+    std::u16string name = args.positional.size() == 3 ? pelund::utf8ToUtf16(args.positional[2]) : u"";
     std::string view = args.get("view");
     char16_t value[501] = {};
     int rc = psWinAPI_readRegistryValue(value, hive.c_str(), key.c_str(),
@@ -26,7 +28,7 @@ int cmdReg(const cli::Args& args)
         std::fprintf(stderr, "pelund: no such value\n");
         return 1;
     }
-    std::printf("%s\n", cli::toUtf8(value).c_str());
+    std::printf("%s\n", pelund::utf16ToUtf8(value).c_str());
     return 0;
 }
 
@@ -56,7 +58,7 @@ int cmdFolders(const cli::Args&)
         char16_t path[PS_MAX_PATH] = {};
         int rc = r.get(path);
         if (rc == 0) {
-            std::printf("%-31s %s\n", r.name, cli::toUtf8(path).c_str());
+            std::printf("%-31s %s\n", r.name, pelund::utf16ToUtf8(path).c_str());
         } else {
             std::printf("%-31s (error %d)\n", r.name, rc);
             status = 1;

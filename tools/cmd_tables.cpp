@@ -1,5 +1,7 @@
 #include "cli.h"
 
+#include "platform/code_page.h"
+
 #include "db/create_statement.h"
 #include "pelund/database_tables.h"
 
@@ -61,13 +63,13 @@ int cmdCopy(const cli::Args& args)
     if (args.positional.size() != 4)
         return cli::usageError("copy SRC_CONNECT SRC_TABLE DST_CONNECT DST_TABLE");
     char16_t error[512] = {};
-    int rc = vnDBWin_copyTableExtW(cli::fromUtf8(args.positional[0]).c_str(),
-                                   cli::fromUtf8(args.positional[1]).c_str(),
-                                   cli::fromUtf8(args.positional[2]).c_str(),
-                                   cli::fromUtf8(args.positional[3]).c_str(), nullptr, error);
+    int rc = vnDBWin_copyTableExtW(pelund::utf8ToUtf16(args.positional[0]).c_str(),
+                                   pelund::utf8ToUtf16(args.positional[1]).c_str(),
+                                   pelund::utf8ToUtf16(args.positional[2]).c_str(),
+                                   pelund::utf8ToUtf16(args.positional[3]).c_str(), nullptr, error);
     vnDBWin_disconnectDatabase();
     if (rc != 0) {
-        std::fprintf(stderr, "pelund: copy failed (%d): %s\n", rc, cli::toUtf8(error).c_str());
+        std::fprintf(stderr, "pelund: copy failed (%d): %s\n", rc, pelund::utf16ToUtf8(error).c_str());
         return 1;
     }
     std::printf("copied\n");
@@ -83,10 +85,10 @@ int cmdCreateSql(const cli::Args& args)
     if (!attach(args.positional[0]))
         return 1;
     SQLDA r{};
-    int rc = vnDBWin_describeTableW(&r, cli::fromUtf8(args.positional[1]).c_str());
+    int rc = vnDBWin_describeTableW(&r, pelund::utf8ToUtf16(args.positional[1]).c_str());
     if (rc == 0)
         std::printf("%s\n",
-                    cli::toUtf8(pelund::createStatement(cli::fromUtf8(args.positional[1]), r, u"").c_str()).c_str());
+                    pelund::utf16ToUtf8(pelund::createStatement(pelund::utf8ToUtf16(args.positional[1]), r, u"").c_str()).c_str());
     vnDBWin_freeSQLDADescriptorW(&r);
     vnDBWin_disconnectDatabase();
     return rc == 0 ? 0 : cli::reportFailure(rc);
