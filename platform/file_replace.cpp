@@ -92,7 +92,11 @@ int writeReplacement(const std::string& path, const std::string& content, mode_t
 
 int replaceFileLocked(const std::string& path, const std::function<std::string(const std::string&)>& change)
 {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
+    // A writer that finds the file replaced while it waited tries again on
+    // the new one. Each such turn means another writer has finished, so the
+    // writers as a whole always progress; a cap on the turns would fail a
+    // write merely because the other writer was busy.
+    for (;;) {
         Descriptor fd(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
         if (fd.get() < 0)
             return errno;
@@ -111,7 +115,6 @@ int replaceFileLocked(const std::string& path, const std::function<std::string(c
             return errno;
         return writeReplacement(path, change(content), held.st_mode);
     }
-    return EBUSY;
 }
 
 bool readWholeFile(const std::string& path, std::string* content, size_t limit)
