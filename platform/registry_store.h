@@ -31,10 +31,10 @@ std::u16string decodeRegistryFile(std::string_view bytes);
 
 // The value NAME (empty: the default value "@") of KEY, a path below the
 // hive (empty: the hive's root), in TEXT, the decoded file of HIVE (an
-// abbreviation such as "HKLM"; its sections may name it so or in full). *KEY_FOUND (may be null) tells
-// whether the key or a key below it is defined. A line that does not parse
-// whole defines nothing; a file without the format's first line holds
-// nothing.
+// abbreviation such as "HKLM"; its sections may name it so or in full).
+// *KEY_FOUND (may be null) tells whether the key or a key below it is
+// defined. A line that does not parse whole defines nothing; a file without
+// the format's first line holds nothing.
 std::optional<RegistryValue> findRegistryValue(std::u16string_view text, std::string_view hive,
                                                std::u16string_view key, std::u16string_view name,
                                                bool* keyFound = nullptr);

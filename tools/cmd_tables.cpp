@@ -84,11 +84,11 @@ int cmdCreateSql(const cli::Args& args)
         return cli::usageError("create-sql CONNECT_STRING TABLE");
     if (!attach(args.positional[0]))
         return 1;
+    std::u16string table = pelund::utf8ToUtf16(args.positional[1]);
     SQLDA r{};
-    int rc = vnDBWin_describeTableW(&r, pelund::utf8ToUtf16(args.positional[1]).c_str());
+    int rc = vnDBWin_describeTableW(&r, table.c_str());
     if (rc == 0)
-        std::printf("%s\n",
-                    pelund::utf16ToUtf8(pelund::createStatement(pelund::utf8ToUtf16(args.positional[1]), r, u"").c_str()).c_str());
+        std::printf("%s\n", pelund::utf16ToUtf8(pelund::createStatement(table, r, u"")).c_str());
     vnDBWin_freeSQLDADescriptorW(&r);
     vnDBWin_disconnectDatabase();
     return rc == 0 ? 0 : cli::reportFailure(rc);
