@@ -4,7 +4,7 @@
 // the same bytes to the same server in the same run.
 #include "pelund/misc.h"
 #include "pelund/server.h"
-#include "server/greeting.h"
+#include "server/wire_format.h"
 #include "server_fixture.h"
 
 #include <benchmark/benchmark.h>

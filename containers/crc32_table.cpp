@@ -6,7 +6,7 @@
 // CRC register after A and B is that after A shifted over |B| zero bytes
 // (a multiplication by x^(8|B|) mod P) plus the CRC of B from zero. Short
 // buffers take sixteen bytes per step in one stream.
-#include "containers/byte_order.h"
+#include "frame/byte_order.h"
 #include "containers/checksum_paths.h"
 
 #include <array>

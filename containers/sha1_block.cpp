@@ -1,7 +1,7 @@
 // The SHA-1 compression function (FIPS 180-4), portable form: the message
 // schedule lives in a ring of sixteen words and the eighty rounds are
 // unrolled so that the working variables rotate by renaming, not by moves.
-#include "containers/byte_order.h"
+#include "frame/byte_order.h"
 #include "containers/checksum_paths.h"
 
 #include <cstring>

@@ -3,7 +3,7 @@
 #include "pelund/server.h"
 #include "pelund/strings.h"
 #include "server/debug_log.h"
-#include "server/greeting.h"
+#include "server/wire_format.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -113,11 +113,11 @@ int connectToHost(const char* host, const char* service, bool ipv4, bool ipv6, c
 bool parseGreeting(const char* greeting, int* version, char* localAddress, char* error,
                    size_t errorCapacity, std::FILE* log)
 {
-    const char* text = std::strstr(greeting, greetingText);
-    size_t skip = std::strlen(greetingText);
+    const char* text = std::strstr(greeting, wire::greetingText);
+    size_t skip = std::strlen(wire::greetingText);
     if (!text) {
-        text = std::strstr(greeting, greetingTextOld);
-        skip = std::strlen(greetingTextOld);
+        text = std::strstr(greeting, wire::greetingTextOld);
+        skip = std::strlen(wire::greetingTextOld);
     }
     if (!text) {
         char message[1100];

@@ -8,7 +8,7 @@
 //                    [--uploads DIR] [--idle SECONDS]
 //
 // Port 0 takes a free port; the ports are printed as "ready PORT WEBPORT".
-#include "server/greeting.h"
+#include "server/wire_format.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -155,7 +155,7 @@ private:
         if (!web) {
             char address[INET_ADDRSTRLEN] = "";
             inet_ntop(AF_INET, &a.sin_addr, address, sizeof address);
-            c->out = std::string(pelund::greetingText) + "5.1;" + address;
+            c->out = std::string(pelund::wire::greetingText) + "5.1;" + address;
             c->out.push_back('\0');
             note(std::string("client ") + address + " connected");
         }

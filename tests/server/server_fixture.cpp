@@ -1,6 +1,6 @@
 #include "server_fixture.h"
 
-#include "server/greeting.h"
+#include "server/wire_format.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -116,7 +116,7 @@ void sendAll(int s, const char* text, size_t length)
 
 void greet(int s)
 {
-    std::string g = std::string(pelund::greetingText) + "5.1";
+    std::string g = std::string(pelund::wire::greetingText) + "5.1";
     sendAll(s, g.c_str(), g.size() + 1);
 }
 

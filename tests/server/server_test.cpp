@@ -1,7 +1,7 @@
 #include "pelund/misc.h"
 #include "pelund/server.h"
 #include "server/debug_log.h"
-#include "server/greeting.h"
+#include "server/wire_format.h"
 #include "server/transport.h"
 #include "server_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -192,12 +192,12 @@ int versionFrom(const std::string& greeting, char* address = nullptr, int* resul
 
 TEST(ScriptedServer, VersionsAndAddresses)
 {
-    std::string id = pelund::greetingText;
+    std::string id = pelund::wire::greetingText;
     EXPECT_EQ(versionFrom(id + "4"), 400);
     EXPECT_EQ(versionFrom(id + "4.07"), 407);
     EXPECT_EQ(versionFrom(id + "5.03"), 503);
     EXPECT_EQ(versionFrom(id + "4.0.7"), 400);
-    EXPECT_EQ(versionFrom(std::string(pelund::greetingTextOld) + "5.1 extra"), 501);
+    EXPECT_EQ(versionFrom(std::string(pelund::wire::greetingTextOld) + "5.1 extra"), 501);
     char address[256] = "x";
     EXPECT_EQ(versionFrom(id + "5.0;10.0.0.7", address), 500);
     EXPECT_STREQ(address, "10.0.0.7");

@@ -1,6 +1,6 @@
-// Reading 32-bit words from byte streams in a fixed byte order.
-#ifndef PELUND_CONTAINERS_BYTE_ORDER_H
-#define PELUND_CONTAINERS_BYTE_ORDER_H
+// Reading and writing 32-bit words in byte streams of a fixed byte order.
+#ifndef PELUND_FRAME_BYTE_ORDER_H
+#define PELUND_FRAME_BYTE_ORDER_H
 
 #include <cstdint>
 #include <cstring>
@@ -25,6 +25,14 @@ inline uint32_t loadBig32(const unsigned char* p)
     v = __builtin_bswap32(v);
 #endif
     return v;
+}
+
+inline void storeLittle32(unsigned char* p, uint32_t v)
+{
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    v = __builtin_bswap32(v);
+#endif
+    std::memcpy(p, &v, 4);
 }
 
 }  // namespace pelund
