@@ -4,6 +4,7 @@
 #include "db/create_statement.h"
 #include "db/error_buffer.h"
 #include "pelund/database_tables.h"
+#include "frame/utf.h"
 #include "platform/code_page.h"
 #include "platform/debug_output.h"
 

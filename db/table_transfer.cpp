@@ -7,6 +7,7 @@
 #include "db/sqlda.h"
 #include "pelund/database_tables.h"
 #include "pelund/sql_text.h"
+#include "frame/utf.h"
 #include "platform/code_page.h"
 #include "platform/debug_output.h"
 

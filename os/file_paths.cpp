@@ -7,7 +7,7 @@
 
 #include "frame/guard.h"
 #include "pelund/system.h"
-#include "platform/code_page.h"
+#include "frame/utf.h"
 #include "platform/file_system.h"
 #include "platform/network_mount.h"
 

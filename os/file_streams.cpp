@@ -15,7 +15,7 @@
 
 #include "frame/guard.h"
 #include "frame/text_forms.h"
-#include "platform/code_page.h"
+#include "frame/utf.h"
 #include "text/narrow_format.h"
 #include "text/wide_format.h"
 

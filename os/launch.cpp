@@ -6,7 +6,7 @@
 #include "frame/guard.h"
 #include "os/shell_words.h"
 #include "pelund/launch.h"
-#include "platform/code_page.h"
+#include "frame/utf.h"
 #include "platform/file_system.h"
 #include "platform/process_spawn.h"
 

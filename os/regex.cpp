@@ -12,7 +12,7 @@
 
 #include "frame/guard.h"
 #include "pelund/regex.h"
-#include "platform/code_page.h"
+#include "frame/utf.h"
 
 namespace pelund {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "frame/guard.h"
 #include "pelund/system.h"
-#include "platform/code_page.h"
+#include "frame/utf.h"
 #include "platform/file_replace.h"
 #include "platform/registry_store.h"
 

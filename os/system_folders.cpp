@@ -4,7 +4,7 @@
 
 #include "frame/guard.h"
 #include "pelund/system.h"
-#include "platform/code_page.h"
+#include "frame/utf.h"
 #include "platform/file_system.h"
 #include "platform/standard_folders.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/code_page.h"
+#include "frame/utf.h"
 #include "platform/standard_folders.h"
 
 namespace pelund {

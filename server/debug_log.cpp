@@ -2,6 +2,7 @@
 
 #include "pelund/misc.h"
 #include "pelund/server.h"
+#include "frame/utf.h"
 #include "platform/code_page.h"
 
 #include <cstdarg>

@@ -1,6 +1,6 @@
 #include "cli.h"
 
-#include "platform/code_page.h"
+#include "frame/utf.h"
 
 #include "pelund/accounts.h"
 #include "pelund/launch.h"

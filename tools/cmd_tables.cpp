@@ -1,6 +1,6 @@
 #include "cli.h"
 
-#include "platform/code_page.h"
+#include "frame/utf.h"
 
 #include "db/create_statement.h"
 #include "pelund/database_tables.h"
