@@ -2,8 +2,10 @@
 
 #include "pelund/misc.h"
 #include "pelund/server.h"
+#include "frame/guard.h"
 #include "frame/utf.h"
 #include "platform/code_page.h"
+#include "platform/transfer_file.h"
 
 #include <cstdarg>
 #include <cstring>
@@ -24,12 +26,15 @@ LogState logState;
 
 void openPath(const char* path)
 {
-    std::FILE* probe = std::fopen(path, "r");
-    if (!probe)
-        return;  // the log is only written when the file exists already
-    std::fclose(probe);
-    logState.stream = std::fopen(path, "a");
+    logState.stream = openExistingForAppend(path);
     logState.enabled = logState.stream != nullptr;
+}
+
+void writeStamped(std::FILE* stream, const char* format, va_list args)
+{
+    std::fprintf(stream, "%s> ", psMisc_getAsciiTimeA());
+    std::vfprintf(stream, format, args);
+    std::fflush(stream);
 }
 
 }  // namespace
@@ -76,16 +81,26 @@ void closeDebugLog()
 
 bool isDebugLogEnabled() { return logState.enabled; }
 
+std::FILE* debugLogStream() { return logState.enabled ? logState.stream : nullptr; }
+
 void debugMessage(const char* format, ...)
 {
     if (!logState.enabled)
         return;
-    std::fprintf(logState.stream, "%s> ", psMisc_getAsciiTimeA());
     va_list args;
     va_start(args, format);
-    std::vfprintf(logState.stream, format, args);
+    writeStamped(logState.stream, format, args);
     va_end(args);
-    std::fflush(logState.stream);
+}
+
+void debugMessageTo(std::FILE* stream, const char* format, ...)
+{
+    if (!stream || !format)
+        return;
+    va_list args;
+    va_start(args, format);
+    writeStamped(stream, format, args);
+    va_end(args);
 }
 
 void debugMessageW(const char16_t* message)
@@ -105,17 +120,18 @@ PELUND_API void vnws_debugMessageByFile(FILE* file, const char* format, ...)
 {
     if (!file || !format)
         return;
-    std::fprintf(file, "%s> ", psMisc_getAsciiTimeA());
     va_list args;
     va_start(args, format);
-    std::vfprintf(file, format, args);
+    pelund::guarded(0, [&] {
+        pelund::writeStamped(file, format, args);
+        return 0;
+    });
     va_end(args);
-    std::fflush(file);
 }
 
 PELUND_API FILE* vnws_getDebugLogFileP(void)
 {
-    return pelund::logState.enabled ? pelund::logState.stream : nullptr;
+    return pelund::guarded<FILE*>(nullptr, [] { return pelund::debugLogStream(); });
 }
 
 }  // extern "C"

@@ -1,15 +1,8 @@
 #include "server/transport.h"
 
 #include "pelund/server.h"
-#include "pelund/strings.h"
 #include "server/debug_log.h"
 #include "server/wire_format.h"
-
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -18,36 +11,164 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace pelund {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+int millisecondsUntil(Clock::time_point deadline)
+{
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return int(std::max<long long>(left.count(), 0));
+}
+
 void failWith(char* error, size_t capacity, std::FILE* log, const char* text)
 {
     if (error && capacity > 0)
-        psString_copyNA(error, text, unsigned(capacity - 1));
-    vnws_debugMessageByFile(log, "%s", text);
+        std::snprintf(error, capacity, "%s", text);
+    debugMessageTo(log, "%s", text);
 }
 
-void noteErrno() { setLastSocketError(socketErrorFromErrno(errno)); }
+void noteErrno(int error) { setLastSocketError(socketErrorFromErrno(error)); }
 
-std::string addressText(const addrinfo* a)
+// Composes FORMAT ("... host '%s':%s. Socket error: (%d) - %s\n") with the
+// last socket error and reports it.
+void failWithSocketError(char* error, size_t capacity, std::FILE* log, const char* format,
+                         const char* host, const char* service)
 {
-    char host[NI_MAXHOST] = {}, port[NI_MAXSERV] = {};
-    if (getnameinfo(a->ai_addr, a->ai_addrlen, host, sizeof host, port, sizeof port,
-                    NI_NUMERICHOST | NI_NUMERICSERV) != 0)
-        return "";
-    std::string text;
-    if (a->ai_family == AF_INET6) {
-        text = "[";
-        text += host;
-        text += "]";
-    } else {
-        text = host;
+    char message[512];
+    std::snprintf(message, sizeof message, format, host, service, lastSocketError(),
+                  socketErrorText());
+    failWith(error, capacity, log, message);
+}
+
+// Tries one resolved address: the connected socket, or invalidSocket with
+// the failure reported.
+int connectTo(const SocketAddress& a, const char* host, const char* service, bool ipv4, bool ipv6,
+              char* error, size_t errorCapacity, std::FILE* log)
+{
+    if (isDebugLogEnabled())
+        debugMessageTo(log,
+                       "Found address info for %s:%s - flags: %d, family: %d, socktype: %d, "
+                       "protocol: %d, address length: %d, name: '%s', IPA: %s\n",
+                       host, service, a.flags, a.family, a.type, a.protocol, int(a.length),
+                       a.canonicalName.c_str(), a.text.substr(0, 127).c_str());
+    if (!((a.isIPv6 && ipv6) || (a.isIPv4 && ipv4))) {
+        debugMessageTo(log, "Skipping - family %d not supported\n", a.family);
+        return invalidSocket;
     }
-    text += ":";
-    text += port;
-    return text.substr(0, 127);
+    int s = invalidSocket;
+    if (int e = openSocket(a, &s)) {
+        noteErrno(e);
+        failWithSocketError(error, errorCapacity, log,
+                            "Socket create error to host '%s':%s. Socket error: (%d) - %s\n", host,
+                            service);
+        return invalidSocket;
+    }
+    if (int e = connectSocket(s, a)) {
+        noteErrno(e);
+        closeSocket(s);
+        failWithSocketError(error, errorCapacity, log,
+                            "Socket connect error to host '%s':%s. Socket error: (%d) - %s\n", host,
+                            service);
+        return invalidSocket;
+    }
+    return s;
+}
+
+// One receive's outcome, logged; the count as receiveWithTimeout returns it.
+// A time-out is logged only when it ends the wait for a whole message, not
+// when it merely ends a quiet grace period.
+long logged(const Reception& r, bool logTimeout)
+{
+    switch (r.status) {
+    case Received::waitFailed:
+        noteErrno(r.error);
+        debugMessage("Select : %s\n", socketErrorText());
+        return -1;
+    case Received::timedOut:
+        if (logTimeout)
+            debugMessage("Select timeout.\n");
+        return 0;
+    case Received::receiveFailed:
+        debugMessage("nTotalBytes = %ld\n", -1L);
+        noteErrno(r.error);
+        debugMessage("Receive: %s\n", socketErrorText());
+        return -1;
+    case Received::closed:
+        debugMessage("nTotalBytes = %ld\n", 0L);
+        debugMessage("Connection closed by peer.\n");
+        return 0;
+    case Received::data:
+        break;
+    }
+    debugMessage("nTotalBytes = %ld\n", long(r.count));
+    return long(r.count);
+}
+
+bool holdsZeroByte(const char* from, size_t n) { return std::memchr(from, '\0', n) != nullptr; }
+
+// receiveMessage with the whole-message limit ending at DEADLINE.
+long receiveMessageBy(int s, char* buffer, size_t size, Clock::time_point deadline)
+{
+    long got = receiveWithTimeout(s, buffer, size, millisecondsUntil(deadline));
+    if (got <= 0)
+        return got;
+    size_t total = size_t(got);
+    bool ended = holdsZeroByte(buffer, total);
+    while (!ended && total < size) {
+        int left = millisecondsUntil(deadline);
+        if (left == 0)
+            break;
+        Reception r =
+            receiveTimed(s, buffer + total, size - total, std::min(socketLimits().grace, left));
+        if (r.status == Received::timedOut)
+            break;  // quiet: the peer ended the message without a zero byte
+        long more = logged(r, false);
+        if (more < 0)
+            return -1;
+        if (more == 0)
+            break;  // closed after the message
+        ended = holdsZeroByte(buffer + total, size_t(more));
+        total += size_t(more);
+    }
+    return long(total);
+}
+
+// Reads the greeting into GREETING, at most its capacity less one byte and
+// always terminated. The rest of a longer greeting is read and dropped
+// (until its zero byte, the peer's quiet or the limit), so that it never
+// passes for the answer to a request. False when nothing arrived.
+bool readGreeting(int s, char (&greeting)[wire::greetingCapacity])
+{
+    auto deadline = Clock::now() + std::chrono::milliseconds(socketLimits().receive);
+    long got = receiveMessageBy(s, greeting, sizeof greeting - 1, deadline);
+    greeting[sizeof greeting - 1] = '\0';
+    if (got == 0)
+        return false;
+    if (got < 0) {
+        greeting[0] = '\0';  // a failed receive reads as an empty greeting
+        return true;
+    }
+    if (size_t(got) == sizeof greeting - 1 && !holdsZeroByte(greeting, size_t(got))) {
+        char rest[wire::greetingCapacity];
+        long more;
+        do
+            more = receiveMessageBy(s, rest, sizeof rest, deadline);
+        while (more == long(sizeof rest) && !holdsZeroByte(rest, sizeof rest));
+    }
+    return true;
+}
+
+// The greeting as one log line: tabs and line ends shown as ".".
+std::string printable(const char* greeting)
+{
+    std::string text = greeting;
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, '.');
+    return text;
 }
 
 }  // namespace
@@ -57,57 +178,20 @@ int connectToHost(const char* host, const char* service, bool ipv4, bool ipv6, c
 {
     if (!host || !service)
         return invalidSocket;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    hints.ai_flags = AI_ALL;
-    addrinfo* found = nullptr;
-    int r = getaddrinfo(host, service, &hints, &found);
-    char message[512];
-    if (r != 0) {
-        setLastSocketError(socketErrorFromResolver(r, errno));
-        std::snprintf(message, sizeof message, "Unknown host '%s':%s. Socket error: (%d) - %s\n",
-                      host, service, lastSocketError(), socketErrorText());
-        failWith(error, errorCapacity, log, message);
+    std::vector<SocketAddress> found;
+    int systemError = 0;
+    if (int r = resolveAddresses(host, service, &found, &systemError)) {
+        setLastSocketError(socketErrorFromResolver(r, systemError));
+        failWithSocketError(error, errorCapacity, log,
+                            "Unknown host '%s':%s. Socket error: (%d) - %s\n", host, service);
         return invalidSocket;
     }
-    int connected = invalidSocket;
-    for (addrinfo* a = found; a; a = a->ai_next) {
-        if (isDebugLogEnabled())
-            vnws_debugMessageByFile(log,
-                                    "Found address info for %s:%s - flags: %d, family: %d, "
-                                    "socktype: %d, protocol: %d, address length: %d, name: "
-                                    "'%s', IPA: %s\n",
-                                    host, service, a->ai_flags, a->ai_family, a->ai_socktype,
-                                    a->ai_protocol, int(a->ai_addrlen),
-                                    a->ai_canonname ? a->ai_canonname : "", addressText(a).c_str());
-        if (!((a->ai_family == AF_INET6 && ipv6) || (a->ai_family == AF_INET && ipv4))) {
-            vnws_debugMessageByFile(log, "Skipping - family %d not supported\n", a->ai_family);
-            continue;
-        }
-        int s = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
-        if (s < 0) {
-            noteErrno();
-            std::snprintf(message, sizeof message,
-                          "Socket create error to host '%s':%s. Socket error: (%d) - %s\n", host,
-                          service, lastSocketError(), socketErrorText());
-            failWith(error, errorCapacity, log, message);
-            continue;
-        }
-        if (connect(s, a->ai_addr, a->ai_addrlen) == 0) {
-            connected = s;
-            break;
-        }
-        noteErrno();
-        close(s);
-        std::snprintf(message, sizeof message,
-                      "Socket connect error to host '%s':%s. Socket error: (%d) - %s\n", host,
-                      service, lastSocketError(), socketErrorText());
-        failWith(error, errorCapacity, log, message);
+    for (const SocketAddress& a : found) {
+        int s = connectTo(a, host, service, ipv4, ipv6, error, errorCapacity, log);
+        if (s != invalidSocket)
+            return s;
     }
-    freeaddrinfo(found);
-    return connected;
+    return invalidSocket;
 }
 
 bool parseGreeting(const char* greeting, int* version, char* localAddress, char* error,
@@ -136,15 +220,15 @@ bool parseGreeting(const char* greeting, int* version, char* localAddress, char*
     if (localAddress) {
         localAddress[0] = '\0';
         if (*version < 500) {
-            vnws_debugMessageByFile(log, "Server v%ld.%ld does not support IP address sending.\n",
-                                    major, minor);
+            debugMessageTo(log, "Server v%ld.%ld does not support IP address sending.\n", major,
+                           minor);
         } else if (dot != std::string::npos) {
             size_t semicolon = v.find(';', dot);
             if (semicolon != std::string::npos) {
                 std::string address = v.substr(semicolon + 1, 255);
                 std::memcpy(localAddress, address.c_str(), address.size() + 1);
-                vnws_debugMessageByFile(log, "Local IP address reported by server as '%s'.\n",
-                                        localAddress);
+                debugMessageTo(log, "Local IP address reported by server as '%s'.\n",
+                               localAddress);
             }
         }
     }
@@ -155,75 +239,44 @@ int openConnection(int* socketOut, int* version, const char* host, const char* s
                    int* sendBufferSize, int* receiveBufferSize, char* error, size_t errorCapacity,
                    char* localAddress, std::FILE* log)
 {
-    vnws_debugMessageByFile(log, "Opening socket on client\n");
+    debugMessageTo(log, "Opening socket on client\n");
     int s = connectToHost(host, service, true, true, error, errorCapacity, log);
     *socketOut = s;
     if (s == invalidSocket)
-        return 6;
-    vnws_debugMessageByFile(log, "Connected, socket %d\n", s);
-    // One byte is kept for the terminator: a greeting is at most 1023 bytes.
-    char greeting[1024];
-    if (receiveWithTimeout(s, greeting, sizeof greeting - 1, receiveTimeLimit) == 0) {
+        return PS_SERVER_NO_CONNECTION;
+    debugMessageTo(log, "Connected, socket %d\n", s);
+    char greeting[wire::greetingCapacity];
+    if (!readGreeting(s, greeting)) {
         failWith(error, errorCapacity, log, "Banner read failed.\n");
-        close(s);
+        closeSocket(s);
         *socketOut = invalidSocket;
-        return 6;
+        return PS_SERVER_NO_CONNECTION;
     }
-    greeting[sizeof greeting - 1] = '\0';
-    char printable[1024] = "";
-    psString_replaceCharsA(printable, greeting, "\t\r\n", ".", 0);
-    vnws_debugMessageByFile(log, "Banner read: '%s'\n", printable);
+    debugMessageTo(log, "Banner read: '%s'\n", printable(greeting).c_str());
     if (version && !parseGreeting(greeting, version, localAddress, error, errorCapacity, log)) {
-        close(s);
+        closeSocket(s);
         *socketOut = invalidSocket;
-        return 7;
+        return PS_SERVER_NO_VERSION;
     }
-    socklen_t n = sizeof(int);
-    if (sendBufferSize)
-        getsockopt(s, SOL_SOCKET, SO_SNDBUF, sendBufferSize, &n);
-    n = sizeof(int);
-    if (receiveBufferSize)
-        getsockopt(s, SOL_SOCKET, SO_RCVBUF, receiveBufferSize, &n);
-    return 0;
+    socketBufferSizes(s, sendBufferSize, receiveBufferSize);
+    return PS_SUCCESS;
 }
 
-long receiveWithTimeout(int s, char* buffer, size_t size, int seconds)
+long receiveWithTimeout(int s, char* buffer, size_t size, int milliseconds)
 {
     std::memset(buffer, 0, size);
-    pollfd p{s, POLLIN, 0};
-    int ready;
-    do
-        ready = poll(&p, 1, seconds * 1000);
-    while (ready < 0 && errno == EINTR);
-    if (ready < 0) {
-        noteErrno();
-        debugMessage("Select : %s\n", socketErrorText());
-        return -1;
-    }
-    if (ready == 0) {
-        debugMessage("Select timeout.\n");
-        return 0;
-    }
-    ssize_t got;
-    do
-        got = recv(s, buffer, size, 0);
-    while (got < 0 && errno == EINTR);
-    debugMessage("nTotalBytes = %ld\n", long(got));
-    if (got < 0) {
-        noteErrno();
-        debugMessage("Receive: %s\n", socketErrorText());
-        return -1;
-    }
-    if (got == 0) {
-        debugMessage("Connection closed by peer.\n");
-        return 0;
-    }
-    return long(got);
+    return logged(receiveTimed(s, buffer, size, milliseconds), true);
+}
+
+long receiveMessage(int s, char* buffer, size_t size)
+{
+    return receiveMessageBy(s, buffer, size,
+                            Clock::now() + std::chrono::milliseconds(socketLimits().receive));
 }
 
 long receiveResponse(int s, char* buffer, size_t size, char* error, size_t errorCapacity)
 {
-    long got = receiveWithTimeout(s, buffer, size, receiveTimeLimit);
+    long got = receiveMessage(s, buffer, size);
     if (got != 0) {
         if (got > 0 && size_t(got) == size)
             debugMessage("Buffer was totally full when received.\n");
@@ -235,66 +288,61 @@ long receiveResponse(int s, char* buffer, size_t size, char* error, size_t error
     return -1;
 }
 
+long receiveExactly(int s, char* buffer, size_t size)
+{
+    size_t have = 0;
+    while (have < size) {
+        long got = receiveWithTimeout(s, buffer + have, size - have, socketLimits().receive);
+        if (got == 0)
+            debugMessage("Response read failed\n");
+        if (got <= 0)
+            return have > 0 ? long(have) : got == 0 ? 0 : -1;
+        have += size_t(got);
+    }
+    return long(have);
+}
+
 int sendRequest(int s, const void* data, size_t length, char* error, size_t errorCapacity)
 {
-    const char* p = static_cast<const char*>(data);
-    while (length > 0) {
-        ssize_t sent = send(s, p, length, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0) {
-            noteErrno();
-            if (error && errorCapacity > 0)
-                std::snprintf(error, errorCapacity, "Sending request failed: %s",
-                              socketErrorText());
-            debugMessage("Sending request failed: %s\n", socketErrorText());
-            return 0x8000;
-        }
-        p += sent;
-        length -= size_t(sent);
-    }
-    return 0;
+    int e = sendBounded(s, data, length, socketLimits().send);
+    if (e == 0)
+        return PS_SUCCESS;
+    noteErrno(e);
+    if (error && errorCapacity > 0)
+        std::snprintf(error, errorCapacity, "Sending request failed: %s", socketErrorText());
+    debugMessage("Sending request failed: %s\n", socketErrorText());
+    return PS_FAILURE;
 }
 
 int closeConnection(int s)
 {
     debugMessage("Shutting connection down...\n");
-    bool ok = shutdown(s, SHUT_WR) == 0;
-    if (!ok)
-        noteErrno();
-    // The peer closes its side once it sees ours shut; it gets the receive
-    // time limit for that, not forever.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(receiveTimeLimit);
+    int e = shutdownSending(s);
+    // The peer closes its side once it sees ours shut; it gets the short
+    // drain limit for that, not the receive limit: an exchange that already
+    // waited its receive limit ends soon after.
+    auto deadline = Clock::now() + std::chrono::milliseconds(socketLimits().drain);
     char sink[1024];
-    while (ok) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        deadline - std::chrono::steady_clock::now())
-                        .count();
-        pollfd p{s, POLLIN, 0};
-        if (left <= 0 || poll(&p, 1, int(left)) <= 0) {
-            setLastSocketError(10060);
-            ok = false;
+    while (e == 0) {
+        Reception r = receiveTimed(s, sink, sizeof sink, millisecondsUntil(deadline));
+        if (r.status == Received::closed)
             break;
-        }
-        ssize_t got = recv(s, sink, sizeof sink, 0);
-        if (got == 0)
-            break;
-        if (got < 0 && errno != EINTR) {
-            noteErrno();
-            ok = false;
-        }
+        if (r.status == Received::timedOut)
+            e = ETIMEDOUT;
+        else if (r.status != Received::data)
+            e = r.error;
     }
-    if (close(s) != 0 && ok) {
-        noteErrno();
-        ok = false;
-    }
-    if (!ok) {
+    int closed = closeSocket(s);
+    if (e == 0)
+        e = closed;
+    if (e != 0) {
+        noteErrno(e);
         debugMessage("Shut down failed: %s\n", socketErrorText());
-        return 3;
+        return PS_SERVER_SHUTDOWN_FAILED;
     }
     debugMessage("Connection is down.\n");
     debugMessage("All done!\n");
-    return 0;
+    return PS_SUCCESS;
 }
 
 }  // namespace pelund

@@ -15,6 +15,16 @@
 PELUND_BEGIN_DECLS
 
 /** @{ */
+/** Result codes of the server functions besides PS_SUCCESS and PS_FAILURE
+    (common.h): no connection or no greeting from the server; the server's
+    version could not be read from its greeting; the graceful close of a
+    connection failed. */
+#define PS_SERVER_NO_CONNECTION 6
+#define PS_SERVER_NO_VERSION 7
+#define PS_SERVER_SHUTDOWN_FAILED 3
+/** @} */
+
+/** @{ */
 /** Start the socket library (on this platform: note that it runs). Write
    "Winsock started ok.\n" into MESSAGE (may be null) when it was not
    running. Return 0, or the platform's error number. */
