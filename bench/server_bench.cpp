@@ -1,7 +1,8 @@
 // 1 GiB through the companion server: to the echo plug-in and back with
 // vnServer_sendBufferToPlugin / vnServer_getDataFromPlugin, and uploaded
 // with vnServer_sendFile; each against a plain send/recv loop that speaks
-// the same bytes to the same server in the same run.
+// the same bytes to the same server in the same run. PELUND_BENCH_SERVER_MIB
+// shrinks the payload on a busy machine (the names keep saying 1 GiB).
 #include "pelund/misc.h"
 #include "pelund/server.h"
 #include "server/wire_format.h"
@@ -14,6 +15,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -21,7 +23,11 @@
 
 namespace {
 
-constexpr size_t gib = size_t(1) << 30;
+const size_t gib = [] {
+    const char* mib = std::getenv("PELUND_BENCH_SERVER_MIB");
+    size_t n = mib ? size_t(std::strtoul(mib, nullptr, 10)) : 0;
+    return (n > 0 && n <= 1024 ? n : 1024) << 20;
+}();
 
 servertest::CompanionServer& server()
 {
