@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -69,20 +71,17 @@ std::string openFailedText(const char* host, const char* port)
     return text;
 }
 
-// Allocates the transfer buffer of SIZE bytes (at least MINIMUM) into
-// BUFFER; false with the allocation text in X when memory runs out.
-bool allocate(std::vector<char>* buffer, size_t size, size_t minimum, const char* failure,
-              Exchange* x)
+// A transfer buffer of SIZE bytes (at least MINIMUM), or null with the
+// allocation text FAILURE in X when memory runs out.
+std::unique_ptr<char[]> allocate(size_t size, size_t minimum, const char* failure, Exchange* x)
 {
-    try {
-        buffer->resize(std::max(size, minimum));
-        return true;
-    } catch (const std::bad_alloc&) {
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[std::max(size, minimum)]);
+    if (!buffer) {
         char text[128];
         std::snprintf(text, sizeof text, failure, size);
         x->fail(text);
-        return false;
     }
+    return buffer;
 }
 
 // The command request and its response on the connected socket S.
@@ -90,21 +89,23 @@ void commandOnConnection(int s, int sendSize, int receiveSize, const std::string
                          char* response, size_t capacity, size_t* length, Exchange* x)
 {
     // The request is never cut to the send-buffer size.
-    std::vector<char> request, received;
-    if (!allocate(&request, size_t(sendSize), command.size() + 2,
-                  "Failed to allocate send buffer size of %zu\n", x) ||
-        !allocate(&received, size_t(receiveSize), 1,
-                  "Failed to allocate receive buffer size of %zu\n", x))
+    auto request = allocate(size_t(sendSize), command.size() + 2,
+                            "Failed to allocate send buffer size of %zu\n", x);
+    if (!request)
+        return;
+    size_t receiveCapacity = std::max(size_t(receiveSize), size_t(1));
+    auto received = allocate(receiveCapacity, 1, "Failed to allocate receive buffer size of %zu\n", x);
+    if (!received)
         return;
     request[0] = wire::command;
-    std::memcpy(request.data() + 1, command.c_str(), command.size() + 1);
-    if (sendRequest(s, request.data(), command.size() + 2, nullptr, 0) != PS_SUCCESS) {
+    std::memcpy(request.get() + 1, command.c_str(), command.size() + 1);
+    if (sendRequest(s, request.get(), command.size() + 2, nullptr, 0) != PS_SUCCESS) {
         x->fail("Failed to send command.\n");
         return;
     }
     // What the caller can take ends the response as its zero byte would.
-    size_t want = response && capacity > 0 ? std::min(capacity, received.size()) : received.size();
-    long got = receiveResponse(s, received.data(), want, nullptr, 0);
+    size_t want = response && capacity > 0 ? std::min(capacity, receiveCapacity) : receiveCapacity;
+    long got = receiveResponse(s, received.get(), want, nullptr, 0);
     if (!response)
         return;  // read and dropped
     size_t n = std::min(got > 0 ? size_t(got) : 0, capacity);
@@ -112,7 +113,7 @@ void commandOnConnection(int s, int sendSize, int receiveSize, const std::string
         x->fail(invalidResponse);
         return;
     }
-    std::memcpy(response, received.data(), n);
+    std::memcpy(response, received.get(), n);
     if (length)
         *length = n;
 }
