@@ -98,9 +98,11 @@ PELUND_API int vnServer_sendFileToPlugin(socketData* connection, const char* pat
    short or the connection fails before it is whole (no buffer then). */
 PELUND_API int vnServer_getDataFromPlugin(socketData* connection, void** buffer, size_t* size);
 
-/** Receive one reply into the local file PATH (replaced). A file that cannot
-   be written is skipped and the reply drained: still 0. Return 0, or 0x8000
-   when the reply is short or the connection fails before it is whole. */
+/** Receive one reply into the local file PATH, which is replaced only once
+   the whole reply has arrived (a failed reply leaves it as it was). A file
+   that cannot be written is skipped and the reply drained: still 0. Return
+   0, or 0x8000 when the reply is short or the connection fails before it is
+   whole. */
 PELUND_API int vnServer_getFileFromPlugin(socketData* connection, const char* path);
 
 /** Write the local time, "> " and the formatted message to FILE and flush;
