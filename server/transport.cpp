@@ -296,7 +296,7 @@ long receiveExactly(int s, char* buffer, size_t size)
         if (got == 0)
             debugMessage("Response read failed\n");
         if (got <= 0)
-            return have > 0 ? long(have) : got == 0 ? 0 : -1;
+            return have > 0 ? long(have) : -1;
         have += size_t(got);
     }
     return long(have);

@@ -44,8 +44,9 @@ long receiveMessage(int socket, char* buffer, size_t size);
 long receiveResponse(int socket, char* buffer, size_t size, char* error, size_t errorCapacity);
 // Exactly SIZE bytes, in as many receives as they take, each waiting at
 // most the receive limit; never more, so what follows stays in the
-// socket. SIZE on success, otherwise the bytes that arrived (< SIZE) or -1
-// on error before any.
+// socket. SIZE on success, otherwise the bytes that arrived (< SIZE), or
+// -1 when none did (time-out, close or error; a time-out or close with the
+// "Response read failed" log line).
 long receiveExactly(int socket, char* buffer, size_t size);
 
 // Sends all LENGTH bytes, each wait for the socket bounded by the send
