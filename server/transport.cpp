@@ -110,13 +110,12 @@ long logged(const Reception& r, bool logTimeout)
 
 bool holdsZeroByte(const char* from, size_t n) { return std::memchr(from, '\0', n) != nullptr; }
 
-// receiveMessage with the whole-message limit ending at DEADLINE.
-long receiveMessageBy(int s, char* buffer, size_t size, Clock::time_point deadline)
+// Goes on with a message of which HAVE bytes are in BUFFER, as long as each
+// further piece follows within the grace period: until a zero byte, SIZE
+// bytes, the peer's close or DEADLINE. The new total, or -1 on error.
+long continueMessage(int s, char* buffer, size_t size, size_t have, Clock::time_point deadline)
 {
-    long got = receiveWithTimeout(s, buffer, size, millisecondsUntil(deadline));
-    if (got <= 0)
-        return got;
-    size_t total = size_t(got);
+    size_t total = have;
     bool ended = holdsZeroByte(buffer, total);
     while (!ended && total < size) {
         int left = millisecondsUntil(deadline);
@@ -135,6 +134,13 @@ long receiveMessageBy(int s, char* buffer, size_t size, Clock::time_point deadli
         total += size_t(more);
     }
     return long(total);
+}
+
+// receiveMessage with the whole-message limit ending at DEADLINE.
+long receiveMessageBy(int s, char* buffer, size_t size, Clock::time_point deadline)
+{
+    long got = receiveWithTimeout(s, buffer, size, millisecondsUntil(deadline));
+    return got <= 0 ? got : continueMessage(s, buffer, size, size_t(got), deadline);
 }
 
 // Reads the greeting into GREETING, at most its capacity less one byte and
@@ -156,7 +162,7 @@ bool readGreeting(int s, char (&greeting)[wire::greetingCapacity])
         char rest[wire::greetingCapacity];
         long more;
         do
-            more = receiveMessageBy(s, rest, sizeof rest, deadline);
+            more = continueMessage(s, rest, sizeof rest, 0, deadline);
         while (more == long(sizeof rest) && !holdsZeroByte(rest, sizeof rest));
     }
     return true;
