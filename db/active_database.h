@@ -27,12 +27,15 @@ struct ColumnDescription {
 
 enum class CursorKind { ForwardOnly, Static };
 
+struct RowBlock;
+
 struct Cursor {
     SQLHSTMT hstmt = nullptr;
     CursorKind kind = CursorKind::ForwardOnly;
     std::vector<ColumnDescription> columns;
     bool atEnd = false;
     bool narrowValuesOnly = false;  // the driver refuses UTF-16 values
+    std::shared_ptr<RowBlock> block;  // rows fetched in blocks (db/block_fetch.h)
 
     Cursor() = default;
     Cursor(const Cursor&) = delete;

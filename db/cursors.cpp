@@ -1,10 +1,13 @@
 // Numbered cursors: opening a query, delivering rows into SQLDA records,
 // closing by number.
 #include "db/active_database.h"
+#include "db/block_fetch.h"
 #include "db/cursor_rows.h"
+#include "db/cursor_values.h"
 #include "db/database_error.h"
 #include "db/sqlda.h"
 #include "db/statement_handle.h"
+#include "frame/ascii.h"
 #include "pelund/database.h"
 #include "platform/code_page.h"
 
@@ -20,24 +23,14 @@ void Cursor::closeStatement()
         SQLFreeStmt(hstmt, SQL_DROP);
         hstmt = nullptr;
     }
+    block.reset();  // its buffers outlive the statement bound to them
     atEnd = true;
 }
 
 bool isCursorQuery(const std::u16string& q)
 {
-    if (!q.empty() && q[0] == u'{')
-        return true;
-    static const char16_t select[] = u"SELECT";
-    if (q.size() < 6)
-        return false;
-    for (size_t k = 0; k < 6; ++k) {
-        char16_t c = q[k];
-        if (c >= 'a' && c <= 'z')
-            c = char16_t(c - 'a' + 'A');
-        if (c != select[k])
-            return false;
-    }
-    return true;
+    return (!q.empty() && q[0] == u'{') ||
+           startsWithAsciiUpper(std::u16string_view(q), std::u16string_view(u"SELECT"));
 }
 
 void describeColumns(Cursor& c, SQLHDBC hdbc)
@@ -71,6 +64,8 @@ void describeColumns(Cursor& c, SQLHDBC hdbc)
 
 bool advance(Cursor& c, SQLHDBC hdbc)
 {
+    if (c.block)
+        return advanceInBlock(c, hdbc);
     SQLRETURN r = untilDone([&] { return SQLFetch(c.hstmt); });
     if (r == SQL_NO_DATA) {
         c.atEnd = true;
@@ -113,6 +108,7 @@ int openCursor(short* id, const std::u16string& query, CursorKind kind)
     check(untilDone([&] { return SQLExecDirectW(h, sqlText(query), SQLINTEGER(query.size())); }),
           db.hdbc, h, true);
     describeColumns(*cursor, db.hdbc);
+    startBlockFetch(*cursor, db.hdbc, kind == CursorKind::Static);
     advance(*cursor, db.hdbc);
     if (db.cursors.size() >= 3)
         return PS_FAILURE;
@@ -126,124 +122,6 @@ int openCursor(short* id, const std::u16string& query, CursorKind kind)
     db.cursors[chosen] = std::move(cursor);
     *id = short(chosen);
     return PS_SUCCESS;
-}
-
-struct WideRefused {};
-
-bool refusesWideValues(SQLHSTMT h);
-
-// The whole value of column I of the current row into a new block.
-template <class Ch>
-Ch* readValue(SQLHSTMT h, SQLUSMALLINT column, SQLHDBC hdbc)
-{
-    constexpr SQLSMALLINT type = sizeof(Ch) == 1 ? SQL_C_CHAR : SQL_C_WCHAR;
-    Ch first[256];
-    SQLLEN indicator = 0;
-    SQLRETURN r = untilDone([&] { return SQLGetData(h, column, type, first, sizeof first, &indicator); });
-    if (r == SQL_NO_DATA || (SQL_SUCCEEDED(r) && indicator == SQL_NULL_DATA)) {
-        auto* empty = static_cast<Ch*>(std::calloc(1, sizeof(Ch)));
-        if (!empty)
-            throw std::bad_alloc();
-        return empty;
-    }
-    if (sizeof(Ch) == 2 && r == SQL_ERROR && refusesWideValues(h))
-        throw WideRefused{};
-    check(r, hdbc, h);
-    size_t have = 0;
-    if (r == SQL_SUCCESS) {
-        have = indicator >= 0 ? size_t(indicator) / sizeof(Ch) : std::char_traits<Ch>::length(first);
-        auto* value = static_cast<Ch*>(std::malloc((have + 1) * sizeof(Ch)));
-        if (!value)
-            throw std::bad_alloc();
-        std::memcpy(value, first, have * sizeof(Ch));
-        value[have] = 0;
-        return value;
-    }
-    // Truncated: the rest follows in further calls, each terminated.
-    have = sizeof first / sizeof(Ch) - 1;
-    size_t capacity = indicator >= 0 ? size_t(indicator) / sizeof(Ch) + 1 : have * 4;
-    auto* value = static_cast<Ch*>(std::malloc(std::max(capacity, have + 1) * sizeof(Ch)));
-    if (!value)
-        throw std::bad_alloc();
-    capacity = std::max(capacity, have + 1);
-    std::memcpy(value, first, have * sizeof(Ch));
-    for (;;) {
-        if (capacity - have < 2) {
-            capacity *= 2;
-            auto* grown = static_cast<Ch*>(std::realloc(value, capacity * sizeof(Ch)));
-            if (!grown) {
-                std::free(value);
-                throw std::bad_alloc();
-            }
-            value = grown;
-        }
-        SQLLEN room = SQLLEN((capacity - have) * sizeof(Ch));
-        r = untilDone([&] { return SQLGetData(h, column, type, value + have, room, &indicator); });
-        if (r == SQL_NO_DATA)
-            break;
-        if (!SQL_SUCCEEDED(r)) {
-            std::free(value);
-            check(r, hdbc, h);
-        }
-        if (r == SQL_SUCCESS) {
-            have += indicator >= 0 ? size_t(indicator) / sizeof(Ch)
-                                   : std::char_traits<Ch>::length(value + have);
-            break;
-        }
-        have = capacity - 1;
-        if (indicator > 0)
-            capacity = std::max(capacity, have + size_t(indicator) / sizeof(Ch) + 1);
-        if (capacity - have < 2)
-            continue;
-    }
-    value[have] = 0;
-    return value;
-}
-
-// An ANSI driver may refuse UTF-16 values (SQLSTATE 07006); such a value is
-// read as 8-bit text and converted with the code page.
-bool refusesWideValues(SQLHSTMT h)
-{
-    SQLWCHAR state[6] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    SQLRETURN r = SQLGetDiagRecW(SQL_HANDLE_STMT, h, 1, state, &native, nullptr, 0, &length);
-    return SQL_SUCCEEDED(r) && std::u16string(reinterpret_cast<const char16_t*>(state)) == u"07006";
-}
-
-char16_t* readWideValue(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc)
-{
-    if (!c.narrowValuesOnly) {
-        try {
-            return readValue<char16_t>(c.hstmt, column, hdbc);
-        } catch (const WideRefused&) {
-            c.narrowValuesOnly = true;
-        }
-    }
-    char* narrow = readValue<char>(c.hstmt, column, hdbc);
-    std::u16string wide;
-    try {
-        wide = codePageToUtf16(narrow);
-    } catch (...) {
-        std::free(narrow);
-        throw;
-    }
-    std::free(narrow);
-    auto* block = static_cast<char16_t*>(std::malloc((wide.size() + 1) * sizeof(char16_t)));
-    if (!block)
-        throw std::bad_alloc();
-    std::memcpy(block, wide.c_str(), (wide.size() + 1) * sizeof(char16_t));
-    return block;
-}
-
-template <class Ch>
-Ch* copyName(const std::basic_string<Ch>& name)
-{
-    auto* block = static_cast<Ch*>(std::malloc((name.size() + 1) * sizeof(Ch)));
-    if (!block)
-        throw std::bad_alloc();
-    std::memcpy(block, name.c_str(), (name.size() + 1) * sizeof(Ch));
-    return block;
 }
 
 // A name block left by the previous row of the same cursor already holds
@@ -261,7 +139,7 @@ void keepOrCopyName(void*& slot, const std::basic_string<Ch>& name)
     }
     std::free(slot);
     slot = nullptr;
-    slot = copyName(name);
+    slot = heapText(name.data(), name.size());
 }
 
 template <class Ch>
@@ -283,10 +161,10 @@ int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc, bool readValues = true)
         try {
             if (!readValues)
                 ;  // a description without a row: values stay absent
-            else if constexpr (sizeof(Ch) == 1)
-                record->values[i] = readValue<Ch>(cursor->hstmt, SQLUSMALLINT(i + 1), hdbc);
+            else if (cursor->block)
+                record->values[i] = blockValue<Ch>(*cursor, size_t(i), hdbc);
             else
-                record->values[i] = readWideValue(*cursor, SQLUSMALLINT(i + 1), hdbc);
+                record->values[i] = readValue<Ch>(*cursor, SQLUSMALLINT(i + 1), hdbc);
         } catch (const DatabaseError& e) {
             recordDatabaseError(e);
         } catch (...) {

@@ -1,0 +1,261 @@
+// Block fetching. A cursor normally asks the driver for each value of each
+// row (SQLFetch, then SQLGetData per column). Where the driver allows, the
+// columns are instead bound to arrays of buffers and one SQLFetch fills them
+// for a block of rows; a fetch by ID then only copies the row's texts out
+// of the buffers.
+//
+// A value that does not fit its buffer is read again whole with SQLGetData,
+// so that what a caller receives is exactly what the general path gives.
+// That needs the driver to allow SQLGetData on bound columns
+// (SQL_GD_BOUND, SQL_GD_ANY_COLUMN); without it the cursor reads values the
+// general way. A block of many rows would need the driver to position on a
+// row of the block for such a read, which not every driver that claims it
+// (SQL_GD_BLOCK) does correctly; so blocks of many rows are used only where
+// every column's text has a known bound that its buffer holds, and a
+// block of one row otherwise. The general path stays for:
+// - drivers without SQLGetData on bound columns;
+// - UTF-16 reads from a driver that refuses UTF-16 values (ANSI drivers,
+//   found by a probe on the driver's type list);
+// - psqlODBC's UseDeclareFetch mode, which fetches from a server cursor in
+//   its own batches;
+// - a driver that refuses the row array or a binding.
+#include "db/block_fetch.h"
+
+#include "db/cursor_values.h"
+#include "db/database_error.h"
+#include "db/statement_handle.h"
+#include "frame/ascii.h"
+#include "platform/code_page.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pelund {
+
+struct RowBlock {
+    SQLSMALLINT cType = SQL_C_CHAR;
+    size_t unit = 1;         // bytes per text unit
+    SQLULEN rows = 1;        // rows per block
+    std::vector<size_t> widths;   // bytes per buffer, by column
+    std::vector<size_t> offsets;  // of each column's buffers
+    std::unique_ptr<char16_t[]> buffer;  // char16_t for UTF-16 alignment
+    std::vector<SQLLEN> indicators;      // column by column, row by row
+    std::vector<SQLUSMALLINT> status;
+    SQLULEN fetched = 0;  // rows in the current block
+    SQLULEN current = 0;  // the current row in it
+};
+
+namespace {
+
+constexpr size_t longestBound = 2000;  // characters; longer columns count as unbounded
+constexpr size_t unboundedWidth = 256;
+constexpr size_t blockBytes = 1 << 19;
+constexpr SQLULEN mostRows = 256;
+
+// Characters of the longest text form of a column, or 0 when not known.
+size_t textBound(const ColumnDescription& d)
+{
+    switch (d.type) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+        return d.size;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+        return d.size * 2;  // hexadecimal digits
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+        return d.size ? d.size + 3 : 0;  // sign, point, leading zero
+    case SQL_BIT:
+        return 1;
+    case SQL_TINYINT:
+        return 4;
+    case SQL_SMALLINT:
+        return 6;
+    case SQL_INTEGER:
+        return 11;
+    case SQL_BIGINT:
+        return 20;
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+        return 32;
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TYPE_TIMESTAMP:
+        return std::max<size_t>(d.size, 19) + 10;
+    case SQL_GUID:
+        return 36;
+    default:
+        return 0;
+    }
+}
+
+bool usesDeclareFetch(const std::u16string& connectString)
+{
+    static constexpr std::u16string_view key = u"USEDECLAREFETCH=";
+    for (size_t at = 0; at < connectString.size();) {
+        size_t end = std::min(connectString.find(u';', at), connectString.size());
+        std::u16string_view entry(connectString.data() + at, end - at);
+        at = end + 1;
+        if (startsWithAsciiUpper(entry, key))
+            return entry.size() > key.size() && entry[key.size()] != u'0';
+    }
+    return false;
+}
+
+// Whether the driver delivers UTF-16 values: one of its type list's names
+// read as SQL_C_WCHAR.
+bool deliversWideValues(SQLHDBC hdbc)
+{
+    SQLHSTMT h = nullptr;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, hdbc, &h)))
+        return false;
+    StatementHandle statement(h);
+    SQLWCHAR name[128];
+    SQLLEN indicator = 0;
+    return SQL_SUCCEEDED(untilDone([&] { return SQLGetTypeInfoW(h, SQL_ALL_TYPES); })) &&
+           SQL_SUCCEEDED(SQLBindCol(h, 1, SQL_C_WCHAR, name, sizeof name, &indicator)) &&
+           SQL_SUCCEEDED(untilDone([&] { return SQLFetch(h); }));
+}
+
+bool bindAll(Cursor& c, RowBlock& b)
+{
+    SQLHSTMT h = c.hstmt;
+    if (!SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, (SQLPOINTER)b.rows, 0)))
+        return false;
+    SQLULEN granted = 0;
+    if (!SQL_SUCCEEDED(SQLGetStmtAttr(h, SQL_ATTR_ROW_ARRAY_SIZE, &granted, 0, nullptr)) ||
+        granted != b.rows)
+        return false;
+    if (!SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROWS_FETCHED_PTR, &b.fetched, 0)) ||
+        !SQL_SUCCEEDED(SQLSetStmtAttr(h, SQL_ATTR_ROW_STATUS_PTR, b.status.data(), 0)))
+        return false;
+    char* base = reinterpret_cast<char*>(b.buffer.get());
+    for (size_t i = 0; i < b.widths.size(); ++i)
+        if (!SQL_SUCCEEDED(SQLBindCol(h, SQLUSMALLINT(i + 1), b.cType, base + b.offsets[i],
+                                      SQLLEN(b.widths[i]), &b.indicators[i * b.rows])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
+{
+    if (c.columns.empty())
+        return;
+    SQLUINTEGER getData = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)) ||
+        (getData & (SQL_GD_BOUND | SQL_GD_ANY_COLUMN)) != (SQL_GD_BOUND | SQL_GD_ANY_COLUMN))
+        return;
+    if (usesDeclareFetch(activeDatabase().fullConnectString))
+        return;
+    if (wide && !deliversWideValues(hdbc))
+        return;
+    auto b = std::make_shared<RowBlock>();
+    b->cType = wide ? SQL_C_WCHAR : SQL_C_CHAR;
+    b->unit = wide ? 2 : 1;
+    // A character may take two UTF-16 units or four bytes of 8-bit text; one
+    // unit more than the bound leaves room for a length reported short.
+    size_t perCharacter = wide ? 2 : 4;
+    bool bounded = (getData & SQL_GD_BLOCK) != 0;
+    size_t rowBytes = 0;
+    for (const ColumnDescription& d : c.columns) {
+        size_t characters = textBound(d);
+        if (characters == 0 || characters > longestBound) {
+            bounded = false;
+            characters = unboundedWidth;
+        }
+        size_t width = (characters * perCharacter + 2) * b->unit;
+        width = (width + 7) & ~size_t(7);
+        b->widths.push_back(width);
+        rowBytes += width;
+    }
+    b->rows = bounded ? std::clamp<SQLULEN>(blockBytes / rowBytes, 1, mostRows) : 1;
+    size_t offset = 0;
+    for (size_t width : b->widths) {
+        b->offsets.push_back(offset);
+        offset += width * b->rows;
+    }
+    b->buffer.reset(new char16_t[offset / 2 + 1]);
+    b->indicators.assign(c.columns.size() * b->rows, 0);
+    b->status.assign(b->rows, SQL_ROW_NOROW);
+    if (!bindAll(c, *b)) {
+        SQLFreeStmt(c.hstmt, SQL_UNBIND);
+        SQLSetStmtAttr(c.hstmt, SQL_ATTR_ROW_ARRAY_SIZE, (SQLPOINTER)1, 0);
+        SQLSetStmtAttr(c.hstmt, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+        SQLSetStmtAttr(c.hstmt, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+        return;
+    }
+    c.block = std::move(b);
+}
+
+bool advanceInBlock(Cursor& c, SQLHDBC hdbc)
+{
+    RowBlock& b = *c.block;
+    if (b.current + 1 < b.fetched) {
+        ++b.current;
+        return true;
+    }
+    b.current = 0;
+    SQLRETURN r = untilDone([&] { return SQLFetch(c.hstmt); });
+    if (r == SQL_NO_DATA || (SQL_SUCCEEDED(r) && b.fetched == 0)) {
+        b.fetched = 0;
+        c.atEnd = true;
+        return false;
+    }
+    if (!SQL_SUCCEEDED(r))
+        b.fetched = 0;
+    check(r, hdbc, c.hstmt);
+    return true;
+}
+
+template <class Ch>
+Ch* blockValue(Cursor& c, size_t i, SQLHDBC hdbc)
+{
+    RowBlock& b = *c.block;
+    SQLLEN indicator = b.indicators[i * b.rows + b.current];
+    size_t capacity = b.widths[i] / b.unit;
+    bool held = b.status[b.current] != SQL_ROW_ERROR &&
+                (indicator == SQL_NULL_DATA ||
+                 (indicator >= 0 && size_t(indicator) / b.unit + 2 < capacity));
+    // A value of the other width is converted with the code page only where
+    // the driver cannot be asked for it again.
+    if (held && (sizeof(Ch) == b.unit || b.rows > 1)) {
+        if (indicator == SQL_NULL_DATA)
+            return heapText<Ch>(nullptr, 0);
+        const char* cell =
+            reinterpret_cast<const char*>(b.buffer.get()) + b.offsets[i] + b.current * b.widths[i];
+        if (b.unit == 1) {
+            size_t n = valueLength(cell, capacity, indicator);
+            if constexpr (sizeof(Ch) == 1)
+                return heapText(cell, n);
+            std::u16string wide = codePageToUtf16(std::string(cell, n).c_str());
+            return heapText(reinterpret_cast<const Ch*>(wide.data()), wide.size());
+        }
+        const auto* text = reinterpret_cast<const char16_t*>(cell);
+        size_t n = valueLength(text, capacity, indicator);
+        if constexpr (sizeof(Ch) == 2)
+            return heapText(text, n);
+        std::string narrow = utf16ToCodePage(std::u16string_view(text, n));
+        return heapText(reinterpret_cast<const Ch*>(narrow.data()), narrow.size());
+    }
+    // Longer than its buffer, or a row in error: read whole from the driver,
+    // positioned on the row within a larger block.
+    if (b.rows > 1)
+        check(untilDone([&] {
+                  return SQLSetPos(c.hstmt, SQLSETPOSIROW(b.current + 1), SQL_POSITION,
+                                   SQL_LOCK_NO_CHANGE);
+              }),
+              hdbc, c.hstmt);
+    return readValue<Ch>(c, SQLUSMALLINT(i + 1), hdbc);
+}
+
+template char* blockValue<char>(Cursor&, size_t, SQLHDBC);
+template char16_t* blockValue<char16_t>(Cursor&, size_t, SQLHDBC);
+
+}  // namespace pelund

@@ -1,0 +1,34 @@
+// Reading the values of a cursor's current row as text blocks handed to
+// callers: whole values, however long, from SQLGetData.
+#ifndef PELUND_DB_CURSOR_VALUES_H
+#define PELUND_DB_CURSOR_VALUES_H
+
+#include "db/active_database.h"
+
+#include <cstddef>
+
+namespace pelund {
+
+// The whole value of column COLUMN (from 1) of the cursor's current row in a
+// new heap block, as 8-bit text (char) or UTF-16 (char16_t); NULL and an
+// empty value both give an empty text. A driver that refuses UTF-16 values
+// switches the cursor to 8-bit values converted with the code page. Throws
+// DatabaseError when the driver fails, std::bad_alloc without memory.
+template <class Ch>
+Ch* readValue(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc);
+
+// A new heap block holding the N units at TEXT and a terminator.
+template <class Ch>
+Ch* heapText(const Ch* text, size_t n);
+
+// The length in units of a value that the driver wrote, terminated, into
+// BUFFER of CAPACITY units and reported as REPORTED_BYTES. Some drivers
+// report UTF-16 lengths short after certain characters; where the report is
+// shorter than the terminated text, the terminator counts. A report of
+// SQL_NO_TOTAL is taken from the terminator alone.
+template <class Ch>
+size_t valueLength(const Ch* buffer, size_t capacity, SQLLEN reportedBytes);
+
+}  // namespace pelund
+
+#endif
