@@ -1,6 +1,13 @@
 // Reading 200,000 rows of 5 columns through cursors and SQLDA records
 // against a plain ODBC SQLFetch/SQLGetData loop over the same query, driver
-// and data. SQLite always; PostgreSQL when PELUND_PG_PORT names a server.
+// and data. SQLite always; PostgreSQL (both drivers) when PELUND_PG_PORT
+// names a server; MariaDB when PELUND_MARIADB_PORT names one with a database
+// "pelund" (user and password "pelund", or a server without grant tables).
+// A private MariaDB for a run:
+//   d=$(mktemp -d); mariadb-install-db --no-defaults --datadir=$d/data
+//   mariadbd --no-defaults --datadir=$d/data --port=PORT --bind-address=127.0.0.1
+//     --socket=$d/sock --skip-grant-tables &   (as root also --user=root)
+//   mariadb -h 127.0.0.1 -P PORT -e 'CREATE DATABASE pelund'
 #include "pelund/database.h"
 
 #include <benchmark/benchmark.h>
@@ -12,6 +19,7 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -30,13 +38,22 @@ Target sqlite()
             "'label' AS label, x % 7 AS kind FROM c"};
 }
 
-Target postgres(const char* port)
+Target postgres(const char* port, const std::string& driver, const std::string& name)
 {
-    return {"postgresql",
-            std::string("DRIVER={PostgreSQL ANSI};Servername=127.0.0.1;Port=") + port +
+    return {name,
+            "DRIVER={" + driver + "};Servername=127.0.0.1;Port=" + port +
                 ";Database=pelund;UID=pelund;PWD=pelund;",
             "CREATE TABLE bench_rows AS SELECT g AS id, 'name' || g AS name, g * 1.5 AS amount, "
             "'label' AS label, g % 7 AS kind FROM generate_series(1, 200000) AS g"};
+}
+
+Target mariadb(const char* port)
+{
+    return {"mariadb",
+            std::string("DRIVER=" PELUND_MARIADB_ODBC ";Server=127.0.0.1;Port=") + port +
+                ";Database=pelund;UID=pelund;PWD=pelund;",
+            "CREATE TABLE bench_rows AS SELECT seq AS id, CONCAT('name', seq) AS name, seq * 1.5 "
+            "AS amount, 'label' AS label, seq % 7 AS kind FROM seq_1_to_200000"};
 }
 
 bool prepare(const Target& t)
@@ -138,8 +155,12 @@ void registerAll()
     if (access(PELUND_ODBC_DIR "/odbcinst.ini", R_OK) == 0)
         setenv("ODBCSYSINI", PELUND_ODBC_DIR, 1);
     std::vector<Target> targets{sqlite()};
-    if (const char* port = std::getenv("PELUND_PG_PORT"))
-        targets.push_back(postgres(port));
+    if (const char* port = std::getenv("PELUND_PG_PORT")) {
+        targets.push_back(postgres(port, "PostgreSQL ANSI", "postgresql"));
+        targets.push_back(postgres(port, "PostgreSQL Unicode", "postgresql_unicode"));
+    }
+    if (const char* port = std::getenv("PELUND_MARIADB_PORT"))
+        targets.push_back(mariadb(port));
     for (const Target& t : targets) {
         benchmark::RegisterBenchmark(("db_200k_rows_" + t.name + "/peer").c_str(), peer, t)
             ->Unit(benchmark::kMillisecond)

@@ -51,6 +51,7 @@ namespace {
 
 constexpr size_t longestBound = 2000;  // characters; longer columns count as unbounded
 constexpr size_t unboundedWidth = 256;
+constexpr size_t oneRowUnits = 128;
 constexpr size_t blockBytes = 1 << 19;
 constexpr SQLULEN mostRows = 256;
 
@@ -91,6 +92,43 @@ size_t textBound(const ColumnDescription& d)
         return 36;
     default:
         return 0;
+    }
+}
+
+// Whether a column's values may be taken from a bound buffer: text,
+// numbers, dates and times; binary data only as 8-bit text, since a driver
+// may turn bytes into UTF-16 as though they were text, and say so only when
+// asked with SQLGetData. Other columns are read with SQLGetData.
+bool bindable(SQLSMALLINT type, bool wide)
+{
+    switch (type) {
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return !wide;
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+    case SQL_DECIMAL:
+    case SQL_NUMERIC:
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT:
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_GUID:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -136,7 +174,7 @@ bool bindAll(Cursor& c, RowBlock& b)
         return false;
     char* base = reinterpret_cast<char*>(b.buffer.get());
     for (size_t i = 0; i < b.widths.size(); ++i)
-        if (!SQL_SUCCEEDED(SQLBindCol(h, SQLUSMALLINT(i + 1), b.cType, base + b.offsets[i],
+        if (b.widths[i] && !SQL_SUCCEEDED(SQLBindCol(h, SQLUSMALLINT(i + 1), b.cType, base + b.offsets[i],
                                       SQLLEN(b.widths[i]), &b.indicators[i * b.rows])))
             return false;
     return true;
@@ -165,6 +203,11 @@ void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
     bool bounded = (getData & SQL_GD_BLOCK) != 0;
     size_t rowBytes = 0;
     for (const ColumnDescription& d : c.columns) {
+        if (!bindable(d.type, wide)) {
+            bounded = false;
+            b->widths.push_back(0);
+            continue;
+        }
         size_t characters = textBound(d);
         if (characters == 0 || characters > longestBound) {
             bounded = false;
@@ -176,6 +219,11 @@ void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
         rowBytes += width;
     }
     b->rows = bounded ? std::clamp<SQLULEN>(blockBytes / rowBytes, 1, mostRows) : 1;
+    // A block of one row reads a longer value again at no risk; small
+    // buffers spare drivers that fill the whole buffer on every fetch.
+    if (b->rows == 1)
+        for (size_t& width : b->widths)
+            width = std::min(width, oneRowUnits * b->unit);
     size_t offset = 0;
     for (size_t width : b->widths) {
         b->offsets.push_back(offset);
@@ -220,7 +268,7 @@ Ch* blockValue(Cursor& c, size_t i, SQLHDBC hdbc)
     RowBlock& b = *c.block;
     SQLLEN indicator = b.indicators[i * b.rows + b.current];
     size_t capacity = b.widths[i] / b.unit;
-    bool held = b.status[b.current] != SQL_ROW_ERROR &&
+    bool held = capacity > 0 && b.status[b.current] != SQL_ROW_ERROR &&
                 (indicator == SQL_NULL_DATA ||
                  (indicator >= 0 && size_t(indicator) / b.unit + 2 < capacity));
     // A value of the other width is converted with the code page only where
@@ -244,8 +292,8 @@ Ch* blockValue(Cursor& c, size_t i, SQLHDBC hdbc)
         std::string narrow = utf16ToCodePage(std::u16string_view(text, n));
         return heapText(reinterpret_cast<const Ch*>(narrow.data()), narrow.size());
     }
-    // Longer than its buffer, or a row in error: read whole from the driver,
-    // positioned on the row within a larger block.
+    // Unbound, longer than its buffer, or a row in error: read whole from
+    // the driver, positioned on the row within a larger block.
     if (b.rows > 1)
         check(untilDone([&] {
                   return SQLSetPos(c.hstmt, SQLSETPOSIROW(b.current + 1), SQL_POSITION,
