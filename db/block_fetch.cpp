@@ -220,8 +220,10 @@ void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
     }
     b->rows = bounded ? std::clamp<SQLULEN>(blockBytes / rowBytes, 1, mostRows) : 1;
     // A block of one row reads a longer value again at no risk; small
-    // buffers spare drivers that fill the whole buffer on every fetch.
-    if (b->rows == 1)
+    // buffers spare drivers that fill the whole buffer on every fetch. Not
+    // so for UTF-16: a driver that counts such values short clips a long
+    // one to its count unless the buffer holds the whole value.
+    if (b->rows == 1 && !wide)
         for (size_t& width : b->widths)
             width = std::min(width, oneRowUnits * b->unit);
     size_t offset = 0;
