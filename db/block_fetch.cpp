@@ -4,18 +4,21 @@
 // for a block of rows; a fetch by ID then only copies the row's texts out
 // of the buffers.
 //
-// A value that does not fit its buffer is read again whole with SQLGetData,
-// so that what a caller receives is exactly what the general path gives.
-// That needs the driver to allow SQLGetData on bound columns
-// (SQL_GD_BOUND, SQL_GD_ANY_COLUMN); without it the cursor reads values the
-// general way. A block of many rows would need the driver to position on a
-// row of the block for such a read, which not every driver that claims it
-// (SQL_GD_BLOCK) does correctly; so blocks of many rows are used only where
-// every column's text has a known bound that its buffer holds, and a
-// block of one row otherwise. The general path stays for:
+// What a caller receives stays exactly what the general path gives: a
+// value that does not fit its buffer, a column left unbound (binary data
+// read as UTF-16, types without a plain text form) and a row the driver
+// reports in error are read whole with SQLGetData. That needs SQLGetData on
+// bound columns (SQL_GD_BOUND, SQL_GD_ANY_COLUMN), and inside a block of
+// many rows positioning on the row first, which not every driver that
+// claims it (SQL_GD_BLOCK) does correctly. So a block holds many rows only
+// where every column is bound and its text has a known bound that the
+// buffer holds, so that such reads do not arise; otherwise it holds one row.
+//
+// The general path stays for:
 // - drivers without SQLGetData on bound columns;
 // - UTF-16 reads from a driver that refuses UTF-16 values (ANSI drivers,
-//   found by a probe on the driver's type list);
+//   found by a probe on the driver's type list); their 8-bit reads, the
+//   drivers' own form, use blocks;
 // - psqlODBC's UseDeclareFetch mode, which fetches from a server cursor in
 //   its own batches;
 // - a driver that refuses the row array or a binding.
@@ -182,23 +185,28 @@ bool bindAll(Cursor& c, RowBlock& b)
 
 }  // namespace
 
+bool canFetchInBlocks(SQLHDBC hdbc, bool wide)
+{
+    SQLUINTEGER getData = 0;
+    return SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData,
+                                    nullptr)) &&
+           (getData & (SQL_GD_BOUND | SQL_GD_ANY_COLUMN)) == (SQL_GD_BOUND | SQL_GD_ANY_COLUMN) &&
+           !usesDeclareFetch(activeDatabase().fullConnectString) &&
+           (!wide || deliversWideValues(hdbc));
+}
+
 void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
 {
-    if (c.columns.empty())
-        return;
     SQLUINTEGER getData = 0;
-    if (!SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)) ||
-        (getData & (SQL_GD_BOUND | SQL_GD_ANY_COLUMN)) != (SQL_GD_BOUND | SQL_GD_ANY_COLUMN))
-        return;
-    if (usesDeclareFetch(activeDatabase().fullConnectString))
-        return;
-    if (wide && !deliversWideValues(hdbc))
+    if (c.columns.empty() ||
+        !SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_GETDATA_EXTENSIONS, &getData, sizeof getData, nullptr)))
         return;
     auto b = std::make_shared<RowBlock>();
     b->cType = wide ? SQL_C_WCHAR : SQL_C_CHAR;
     b->unit = wide ? 2 : 1;
-    // A character may take two UTF-16 units or four bytes of 8-bit text; one
-    // unit more than the bound leaves room for a length reported short.
+    // A character may take two UTF-16 units or four bytes of 8-bit text; two
+    // units more than the bound hold the terminator and leave room for a
+    // length reported short.
     size_t perCharacter = wide ? 2 : 4;
     bool bounded = (getData & SQL_GD_BLOCK) != 0;
     size_t rowBytes = 0;

@@ -7,11 +7,16 @@
 
 namespace pelund {
 
-// For a cursor whose query has just run and whose columns are described:
-// binds the columns and sets the row array when the driver and the result
-// allow it (the cursor then has a block), and otherwise leaves the cursor
-// to read each value with SQLGetData. WIDE: the values will be read as
-// UTF-16. Throws only std::bad_alloc.
+// Whether a cursor on this connection may fetch in blocks, its values read
+// as UTF-16 when WIDE. Asked before the cursor's query runs, since it may
+// run a catalog query of its own.
+bool canFetchInBlocks(SQLHDBC hdbc, bool wide);
+
+// For a cursor whose query has just run and whose columns are described,
+// on a connection that can fetch in blocks: binds the columns and sets the
+// row array (the cursor then has a block), unless the driver refuses them;
+// the cursor then reads each value with SQLGetData. Throws only
+// std::bad_alloc.
 void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide);
 
 // Moves a cursor with a block to its next row, fetching the next block when

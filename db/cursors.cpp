@@ -103,12 +103,15 @@ int openCursor(short* id, const std::u16string& query, CursorKind kind)
     }
     if (!isCursorQuery(query))
         raise(1003);
+    bool wide = kind == CursorKind::Static;
+    bool blocks = canFetchInBlocks(db.hdbc, wide);
     // Run once, the query is executed directly: the same as preparing and
     // executing it, without the driver's bookkeeping for reuse.
     check(untilDone([&] { return SQLExecDirectW(h, sqlText(query), SQLINTEGER(query.size())); }),
           db.hdbc, h, true);
     describeColumns(*cursor, db.hdbc);
-    startBlockFetch(*cursor, db.hdbc, kind == CursorKind::Static);
+    if (blocks)
+        startBlockFetch(*cursor, db.hdbc, wide);
     advance(*cursor, db.hdbc);
     if (db.cursors.size() >= 3)
         return PS_FAILURE;
