@@ -22,6 +22,8 @@
 // - psqlODBC's UseDeclareFetch mode, which fetches from a server cursor in
 //   its own batches;
 // - a driver that refuses the row array or a binding.
+// Columns without a known bound are read with SQLGetData when the values
+// are UTF-16, and the block then holds one row.
 #include "db/block_fetch.h"
 
 #include "db/cursor_values.h"
@@ -219,6 +221,13 @@ void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
         size_t characters = textBound(d);
         if (characters == 0 || characters > longestBound) {
             bounded = false;
+            // A UTF-16 value cut to a bound buffer is where drivers stumble
+            // (one reads past its own conversion buffer): such columns are
+            // read with SQLGetData.
+            if (wide) {
+                b->widths.push_back(0);
+                continue;
+            }
             characters = unboundedWidth;
         }
         size_t width = (characters * perCharacter + 2) * b->unit;

@@ -42,6 +42,22 @@ std::string connectionOf(const Way& w)
     return connectString(w.driver, w.extra);
 }
 
+// A text literal of UTF-8 TEXT. The MariaDB driver reads past the end of a
+// UTF-16 statement holding characters it counts short, so for MariaDB the
+// statement stays ASCII and the text goes in as hexadecimal bytes.
+std::string literal(Engine engine, const std::string& text)
+{
+    if (engine != Engine::MariaDB)
+        return "'" + text + "'";
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : text) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return "_utf8mb4 X'" + hex + "'";
+}
+
 using Row = std::vector<std::u16string>;
 
 struct Result {
@@ -203,9 +219,9 @@ protected:
             "2, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL",
             "3, '', '', " + binary("") + ", '1969-12-31', '2040-01-01 00:00:00', "
                 "-0.01, -1.5e300, -1",
-            "4, '" + name + "', '" + longText + "', " + binary("deadbeef") +
+            "4, " + literal(w.engine, name) + ", '" + longText + "', " + binary("deadbeef") +
                 ", '2000-01-01', '2000-01-01 00:00:01', 99999999.99, 3, 0",
-            "5, '" + mark + " " + name + "', '" + name + "', " + binary("7f") +
+            "5, " + literal(w.engine, mark + " " + name) + ", " + literal(w.engine, name) + ", " + binary("7f") +
                 ", '1999-12-31', '1999-12-31 23:59:59', 0, 2.5, 42"};
         for (const std::string& row : rows)
             run("INSERT INTO " + t + " VALUES (" + row + ")");
@@ -326,9 +342,11 @@ TEST(MariaDBLengths, ValuesArriveWholeAfterCharactersReportedShort)
     };
     run("DROP TABLE IF EXISTS " + t);
     run("CREATE TABLE " + t + " (id INTEGER, v VARCHAR(700)) DEFAULT CHARSET=utf8mb4");
-    run("INSERT INTO " + t + " VALUES (1, 'Ørsted'), (2, '付け'), (3, 'Ø付Ø'), "
-        "(4, REPEAT('Ørsted 付け ', 60)), (5, CONCAT(REPEAT('x', 254), 'Ø')), "
-        "(6, CONCAT(REPEAT('x', 255), 'Ø')), (7, CONCAT(REPEAT('Ø', 300), 'end'))");
+    auto m = [](const std::string& text) { return literal(Engine::MariaDB, text); };
+    run("INSERT INTO " + t + " VALUES (1, " + m("Ørsted") + "), (2, " + m("付け") + "), (3, " +
+        m("Ø付Ø") + "), (4, REPEAT(" + m("Ørsted 付け ") + ", 60)), (5, CONCAT(REPEAT('x', 254), " +
+        m("Ø") + ")), (6, CONCAT(REPEAT('x', 255), " + m("Ø") + ")), (7, CONCAT(REPEAT(" + m("Ø") +
+        ", 300), 'end'))");
     std::u16string repeated, many;
     for (int k = 0; k < 60; ++k)
         repeated += u"Ørsted 付け ";
