@@ -2,6 +2,7 @@
 // line names a section, a key and a value. Writing a value and reading it
 // back must give the value, and leave the other sections' keys readable.
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -24,11 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)pelund::profileKeys(text, section);
 
     // Names and values the writer accepts: no line ends, no '=' in a key,
-    // no ']' in a section, no blanks or quotes that reading trims away.
+    // no ']' in a section, no white space or quotes that reading trims away.
     auto plain = [](const std::string& s) {
-        if (s.empty() || s.front() == ' ' || s.back() == ' ' || s.front() == '\t' || s.back() == '\t')
+        const char* blanks = " \t\v\f";
+        if (s.empty() || std::strchr(blanks, s.front()) || std::strchr(blanks, s.back()))
             return false;
-        return s.find_first_of("\r\n\"';[]=\t") == std::string::npos;
+        return s.find_first_of("\r\n\"';[]=") == std::string::npos;
     };
     if (!plain(section) || !plain(key) || !plain(value))
         return 0;

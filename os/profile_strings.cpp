@@ -22,7 +22,9 @@ int storeText(const std::string& text, char* buffer, int size)
     return int(n);
 }
 
-// NAME NUL NAME NUL ... NUL; a list that does not fit is cut and ends in two NULs.
+// NAME NUL NAME NUL ... NUL. A list needs one byte more than its length
+// (the final NUL) and one more still, or it counts as cut: it keeps its
+// first SIZE - 2 bytes and ends in two NULs. An empty list is one NUL.
 int storeList(const std::vector<std::string>& names, char* buffer, int size)
 {
     if (size <= 0)
@@ -30,16 +32,14 @@ int storeList(const std::vector<std::string>& names, char* buffer, int size)
     std::string joined;
     for (const std::string& n : names)
         joined.append(n).push_back('\0');
+    if (joined.size() + 1 < size_t(size) || joined.empty()) {
+        std::memcpy(buffer, joined.data(), joined.size());
+        buffer[joined.size()] = '\0';
+        return int(joined.size());
+    }
     if (size == 1) {
         buffer[0] = '\0';
         return 0;
-    }
-    if (joined.size() + 1 <= size_t(size)) {
-        std::memcpy(buffer, joined.data(), joined.size());
-        buffer[joined.size()] = '\0';
-        if (joined.empty())
-            buffer[1] = '\0';
-        return int(joined.size());
     }
     std::memcpy(buffer, joined.data(), size_t(size) - 2);
     buffer[size - 2] = '\0';
@@ -62,7 +62,7 @@ int readProfile(const char* section, const char* key, const char* defaultText, c
     std::string value;
     if (!profileValue(text, section, key, &value)) {
         value = defaultText;
-        while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+        while (!value.empty() && value.back() == ' ')  // blanks only, not tabs
             value.pop_back();
     }
     return storeText(value, buffer, size);
@@ -70,13 +70,20 @@ int readProfile(const char* section, const char* key, const char* defaultText, c
 
 bool holdsLineEnd(const char* s) { return std::strpbrk(s, "\r\n") != nullptr; }
 
+// A key whose line would read as a section or a comment.
+bool startsLikeOtherLine(const char* key)
+{
+    key += std::strspn(key, " \t\v\f");
+    return *key == '[' || *key == ';';
+}
+
 int writeProfile(const char* section, const char* key, const char* value, const char* path)
 {
     if (!key || !value)
         return PS_FAILURE;
     // What would change the file's structure cannot be a name or a value.
     if (!section || !path || holdsLineEnd(section) || holdsLineEnd(key) || holdsLineEnd(value) ||
-        std::strchr(key, '=') || std::strchr(section, ']') || !*path)
+        std::strchr(key, '=') || startsLikeOtherLine(key) || std::strchr(section, ']') || !*path)
         return EINVAL;
     return replaceFileLocked(path, [&](const std::string& old) {
         return profileWithValue(old, section, key, value);
@@ -86,14 +93,18 @@ int writeProfile(const char* section, const char* key, const char* value, const 
 }  // namespace
 }  // namespace pelund
 
-extern "C" int psProfile_getProfileString(const char* section, const char* key, const char* default_text,
+extern "C" {
+
+PELUND_API int psProfile_getProfileString(const char* section, const char* key, const char* default_text,
                                           char* buffer, int size, const char* path)
 {
     return pelund::guarded(0, [&] { return pelund::readProfile(section, key, default_text, buffer, size, path); });
 }
 
-extern "C" int psProfile_writeProfileString(const char* section, const char* key, const char* value,
+PELUND_API int psProfile_writeProfileString(const char* section, const char* key, const char* value,
                                             const char* path)
 {
     return pelund::guarded(ENOMEM, [&] { return pelund::writeProfile(section, key, value, path); });
 }
+
+}  // extern "C"

@@ -70,8 +70,9 @@ TEST(Profile, ListsSectionsAndKeys)
 {
     TempFolder dir;
     std::string path = dir.write("tool.ini", kProfile);
-    EXPECT_EQ(get(nullptr, nullptr, path), std::string("General\0Colours\0\0", 17));
-    EXPECT_EQ(get("General", nullptr, path), std::string("Name\0Path\0Empty\0\0", 17));
+    // Every section line and every key line is listed, duplicates included.
+    EXPECT_EQ(get(nullptr, nullptr, path), std::string("General\0Colours\0general\0\0", 25));
+    EXPECT_EQ(get("General", nullptr, path), std::string("Name\0Path\0name\0Empty\0\0", 22));
     int n;
     EXPECT_EQ(get(nullptr, nullptr, path, "d", 10, &n), std::string("General\0\0", 9));
     EXPECT_EQ(n, 8);  // cut to size - 2, ending in two NULs
@@ -88,7 +89,7 @@ TEST(Profile, WritingKeepsEveryOtherLine)
     EXPECT_EQ(psProfile_writeProfileString("Colours", "Fore", "black", path.c_str()), 0);
     EXPECT_EQ(psProfile_writeProfileString("New", "Key", "v", path.c_str()), 0);
     std::string expected = kProfile;
-    expected.replace(expected.find("Path=C:\\Tools"), 13, "PATH=/opt/tools");
+    expected.replace(expected.find("Path=C:\\Tools"), 13, "Path=/opt/tools");  // the stored spelling stays
     expected.insert(expected.find("[general]"), "Fore=black\r\n");
     expected += "[New]\r\nKey=v\r\n";
     EXPECT_EQ(readFile(path), expected);
