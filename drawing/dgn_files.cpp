@@ -1,5 +1,4 @@
 // DGN V8 detection and document properties of compound files.
-#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,17 +8,10 @@
 #include "frame/guard.h"
 #include "pelund/drawing.h"
 #include "platform/compound_file.h"
+#include "platform/user_locale.h"
 
 namespace pelund {
 namespace {
-
-// The path is converted under the user's locale, which is then left at "C"
-// for the process, as callers of these two functions have always seen it.
-void passThroughUserLocale()
-{
-    std::setlocale(LC_ALL, "");
-    std::setlocale(LC_ALL, "C");
-}
 
 bool isV8Dgn(const char* path)
 {
@@ -78,12 +70,16 @@ int readProperty(const char* path, const char* name, char* value)
 }  // namespace
 }  // namespace pelund
 
-extern "C" int psFile_isV8Dgn(const char* path)
+extern "C" {
+
+PELUND_API int psFile_isV8Dgn(const char* path)
 {
     return pelund::guarded(0, [&] { return pelund::isV8Dgn(path) ? 1 : 0; });
 }
 
-extern "C" int histo_getV8Prop(const char* path, const char* name, char* value)
+PELUND_API int histo_getV8Prop(const char* path, const char* name, char* value)
 {
     return pelund::guarded(0, [&] { return pelund::readProperty(path, name, value); });
 }
+
+}  // extern "C"

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <ctime>
 
 #include "frame/text_forms.h"
+#include "platform/local_time.h"
 
 namespace pelund {
 namespace {
@@ -41,7 +41,7 @@ std::string filetimeText(uint64_t ticks)
     time_t seconds = time_t(int64_t(ticks / kTicksPerSecond) - kSecondsFrom1601To1970);
     int millisecond = int((ticks % kTicksPerSecond) / 10000);
     struct tm local {};
-    if (!localtime_r(&seconds, &local) && !gmtime_r(&seconds, &local))
+    if (!localTime(seconds, &local) && !universalTime(seconds, &local))
         return std::string();
     return printed("%d:%d:%d:%d %d/%d/%d", local.tm_hour, local.tm_min, local.tm_sec, millisecond,
                    local.tm_mday, local.tm_mon + 1, local.tm_year + 1900);

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/local_time.h"
+
 namespace {
 
 const char* const monthNames[12] = {"January", "February", "March",     "April",
@@ -15,7 +17,7 @@ const char* const dayAbbrevs[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sa
 bool localNow(std::tm* out)
 {
     std::time_t now = std::time(nullptr);
-    return localtime_r(&now, out) != nullptr;
+    return pelund::localTime(now, out);
 }
 
 // The 24-character asctime form without its line end.

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/registry_store.h"
+#include "os/registry_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -125,7 +125,7 @@ using namespace pelund;
 
 extern "C" {
 
-int psDomain_getAllUsers(const char* server, char*** names, char*** full_names, int* count)
+PELUND_API int psDomain_getAllUsers(const char* server, char*** names, char*** full_names, int* count)
 {
     return guarded(0, [&] {
         listUsers(server, names, full_names, count);
@@ -133,7 +133,7 @@ int psDomain_getAllUsers(const char* server, char*** names, char*** full_names, 
     });
 }
 
-void psDomain_freeAllUsers(char** names, char** full_names, int count)
+PELUND_API void psDomain_freeAllUsers(char** names, char** full_names, int count)
 {
     for (int k = 0; k < count; ++k) {
         if (names) {
@@ -149,12 +149,12 @@ void psDomain_freeAllUsers(char** names, char** full_names, int count)
     std::free(full_names);
 }
 
-int psDomain_getUserFullName(const char* server, char* full_name, const char* user)
+PELUND_API int psDomain_getUserFullName(const char* server, char* full_name, const char* user)
 {
     return guarded(ENOMEM, [&] { return fullNameOf(server, full_name, user); });
 }
 
-int psDomain_getCurrentLoginName(char* name, int capacity)
+PELUND_API int psDomain_getCurrentLoginName(char* name, int capacity)
 {
     return guarded(ENOMEM, [&] { return loginName(name, capacity); });
 }

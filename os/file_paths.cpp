@@ -100,12 +100,12 @@ using namespace pelund;
 
 extern "C" {
 
-int psWinAPI_getFileTimes(const ps_char16* path, int64_t* created, int64_t* written)
+PELUND_API int psWinAPI_getFileTimes(const ps_char16* path, int64_t* created, int64_t* written)
 {
     return guarded(PS_FAILURE, [&] { return fileTimesOf(path, created, written); });
 }
 
-int psWinAPI_getParentDir(ps_char16* parent, const ps_char16* path, int add_separator)
+PELUND_API int psWinAPI_getParentDir(ps_char16* parent, const ps_char16* path, int add_separator)
 {
     return guarded(PS_FAILURE, [&] {
         std::u16string result;
@@ -118,7 +118,7 @@ int psWinAPI_getParentDir(ps_char16* parent, const ps_char16* path, int add_sepa
     });
 }
 
-int psWinAPI_makeDirectory(const ps_char16* path)
+PELUND_API int psWinAPI_makeDirectory(const ps_char16* path)
 {
     return guarded(PS_FAILURE, [&] {
         if (!path || !*path)
@@ -128,17 +128,17 @@ int psWinAPI_makeDirectory(const ps_char16* path)
     });
 }
 
-int psFile_fileExists(const char* path)
+PELUND_API int psFile_fileExists(const char* path)
 {
     return guarded(0, [&] { return path && firstMatch(path, nullptr) ? 1 : 0; });
 }
 
-int psFile_isDeviceRemote(const ps_char16* root)
+PELUND_API int psFile_isDeviceRemote(const ps_char16* root)
 {
     return guarded(0, [&] { return root && *root && isOnNetworkFileSystem(fileName(root)) ? 1 : 0; });
 }
 
-int vnWin32_getShortPathName(const char* long_path, char* short_path)
+PELUND_API int vnWin32_getShortPathName(const char* long_path, char* short_path)
 {
     return guarded(PS_FAILURE, [&] {
         if (!long_path || !short_path)

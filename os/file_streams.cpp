@@ -255,7 +255,7 @@ using namespace pelund;
 
 extern "C" {
 
-int psWinAPI_fopen(void** handle, const char* path, const char* mode)
+PELUND_API int psWinAPI_fopen(void** handle, const char* path, const char* mode)
 {
     return guarded(PS_FAILURE, [&] {
         std::ios_base::openmode m;
@@ -265,7 +265,7 @@ int psWinAPI_fopen(void** handle, const char* path, const char* mode)
     });
 }
 
-int psWinAPI_wfopen(void** handle, const ps_char16* path, const ps_char16* mode)
+PELUND_API int psWinAPI_wfopen(void** handle, const ps_char16* path, const ps_char16* mode)
 {
     return guarded(PS_FAILURE, [&] {
         std::ios_base::openmode m;
@@ -275,16 +275,16 @@ int psWinAPI_wfopen(void** handle, const ps_char16* path, const ps_char16* mode)
     });
 }
 
-int psWinAPI_fclose(void** handle) { return guarded(0, [&] { return closeStream(handle); }); }
-int psWinAPI_wfclose(void** handle) { return guarded(0, [&] { return closeStream(handle); }); }
+PELUND_API int psWinAPI_fclose(void** handle) { return guarded(0, [&] { return closeStream(handle); }); }
+PELUND_API int psWinAPI_wfclose(void** handle) { return guarded(0, [&] { return closeStream(handle); }); }
 
-int psWinAPI_feof(void* handle)
+PELUND_API int psWinAPI_feof(void* handle)
 {
     Stream* s = streamOf(handle);
     return s && (s->state() & std::ios_base::eofbit) ? 1 : 0;
 }
 
-int psWinAPI_fflush(void* handle)
+PELUND_API int psWinAPI_fflush(void* handle)
 {
     return guarded(0, [&] {
         if (Stream* s = streamOf(handle))
@@ -293,7 +293,7 @@ int psWinAPI_fflush(void* handle)
     });
 }
 
-int psWinAPI_fseek(void* handle, int32_t offset, int origin)
+PELUND_API int psWinAPI_fseek(void* handle, int32_t offset, int origin)
 {
     return guarded(0, [&] {
         Stream* s = streamOf(handle);
@@ -312,7 +312,7 @@ int psWinAPI_fseek(void* handle, int32_t offset, int origin)
     });
 }
 
-int32_t psWinAPI_ftell(void* handle)
+PELUND_API int32_t psWinAPI_ftell(void* handle)
 {
     return guarded(int32_t(-1), [&] {
         Stream* s = streamOf(handle);
@@ -322,7 +322,7 @@ int32_t psWinAPI_ftell(void* handle)
     });
 }
 
-int psWinAPI_fgetc(void* handle)
+PELUND_API int psWinAPI_fgetc(void* handle)
 {
     return guarded(-1, [&] {
         std::fstream* s = narrowOf(handle);
@@ -333,7 +333,7 @@ int psWinAPI_fgetc(void* handle)
     });
 }
 
-ps_char16 psWinAPI_fgetwc(void* handle)
+PELUND_API ps_char16 psWinAPI_fgetwc(void* handle)
 {
     return guarded(ps_char16(0), [&] {
         Stream* s = wideOf(handle);
@@ -360,19 +360,19 @@ ps_char16 psWinAPI_fgetwc(void* handle)
     });
 }
 
-char* psWinAPI_fgets(char* buffer, int size, void* handle)
+PELUND_API char* psWinAPI_fgets(char* buffer, int size, void* handle)
 {
     return guarded<char*>(nullptr, [&] { return readNarrowLine(buffer, size, handle, 1, false); });
 }
 
-char* psWinAPI_readString(char* buffer, int size, void* handle, int keep_line_end)
+PELUND_API char* psWinAPI_readString(char* buffer, int size, void* handle, int keep_line_end)
 {
     return guarded<char*>(nullptr, [&] {
         return readNarrowLine(buffer, size, handle, 2, keep_line_end != 0);
     });
 }
 
-ps_char16* psWinAPI_readWString(ps_char16* buffer, int size, void* handle, int keep_line_end)
+PELUND_API ps_char16* psWinAPI_readWString(ps_char16* buffer, int size, void* handle, int keep_line_end)
 {
     return guarded<ps_char16*>(nullptr, [&]() -> ps_char16* {
         Stream* s = wideOf(handle);
@@ -396,7 +396,7 @@ ps_char16* psWinAPI_readWString(ps_char16* buffer, int size, void* handle, int k
     });
 }
 
-int32_t psWinAPI_fread(void* buffer, size_t size, size_t count, void* handle)
+PELUND_API int32_t psWinAPI_fread(void* buffer, size_t size, size_t count, void* handle)
 {
     return guarded(int32_t(0), [&] {
         std::fstream* s = narrowOf(handle);
@@ -409,7 +409,7 @@ int32_t psWinAPI_fread(void* buffer, size_t size, size_t count, void* handle)
     });
 }
 
-int32_t psWinAPI_fwrite(const void* buffer, size_t size, size_t count, void* handle)
+PELUND_API int32_t psWinAPI_fwrite(const void* buffer, size_t size, size_t count, void* handle)
 {
     return guarded(int32_t(0), [&] {
         std::fstream* s = narrowOf(handle);
@@ -421,7 +421,7 @@ int32_t psWinAPI_fwrite(const void* buffer, size_t size, size_t count, void* han
     });
 }
 
-int32_t psWinAPI_writeString(const char* text, void* handle, int add_line_end)
+PELUND_API int32_t psWinAPI_writeString(const char* text, void* handle, int add_line_end)
 {
     return guarded(int32_t(0), [&] {
         std::fstream* s = narrowOf(handle);
@@ -437,7 +437,7 @@ int32_t psWinAPI_writeString(const char* text, void* handle, int add_line_end)
     });
 }
 
-int32_t psWinAPI_writeWString(const ps_char16* text, void* handle, int add_line_end)
+PELUND_API int32_t psWinAPI_writeWString(const ps_char16* text, void* handle, int add_line_end)
 {
     return guarded(int32_t(0), [&] {
         Stream* s = wideOf(handle);
@@ -454,7 +454,7 @@ int32_t psWinAPI_writeWString(const ps_char16* text, void* handle, int add_line_
     });
 }
 
-int psWinAPI_fprintfn(void* handle, int unused, const char* format, ...)
+PELUND_API int psWinAPI_fprintfn(void* handle, int unused, const char* format, ...)
 {
     (void)unused;
     va_list args;
@@ -464,13 +464,13 @@ int psWinAPI_fprintfn(void* handle, int unused, const char* format, ...)
     return rc;
 }
 
-int psWinAPI_vfprintfn(void* handle, int unused, const char* format, va_list args)
+PELUND_API int psWinAPI_vfprintfn(void* handle, int unused, const char* format, va_list args)
 {
     (void)unused;
     return guarded(PS_FAILURE, [&] { return printNarrow(handle, format, args); });
 }
 
-int psWinAPI_wvfprintfn(void* handle, int unused, const ps_char16* format, va_list args)
+PELUND_API int psWinAPI_wvfprintfn(void* handle, int unused, const ps_char16* format, va_list args)
 {
     (void)unused;
     return guarded(PS_FAILURE, [&] {

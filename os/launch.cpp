@@ -80,7 +80,9 @@ int launch(const ps_char16* program, const ps_char16* parameters, int show, int 
 }  // namespace
 }  // namespace pelund
 
-extern "C" int vnFile_launchApplication(const ps_char16* program, const ps_char16* parameters, int show,
+extern "C" {
+
+PELUND_API int vnFile_launchApplication(const ps_char16* program, const ps_char16* parameters, int show,
                                         int use_launcher, int reserved, void* parent_window,
                                         ps_char16* error_text)
 {
@@ -90,3 +92,5 @@ extern "C" int vnFile_launchApplication(const ps_char16* program, const ps_char1
         return pelund::launch(program, parameters, show, use_launcher, error_text);
     });
 }
+
+}  // extern "C"

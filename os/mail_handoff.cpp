@@ -32,9 +32,13 @@ int sendFile(const char* path, const char* subject, const char* note)
 }  // namespace
 }  // namespace pelund
 
-extern "C" int psMAPI_sendFileToMailRecipient(void* parent_window, const char* path, const char* subject,
+extern "C" {
+
+PELUND_API int psMAPI_sendFileToMailRecipient(void* parent_window, const char* path, const char* subject,
                                               const char* note)
 {
     (void)parent_window;
     return pelund::guarded(-1, [&] { return pelund::sendFile(path, subject, note); });
 }
+
+}  // extern "C"

@@ -4,7 +4,7 @@
 
 #include "frame/guard.h"
 #include "pelund/launch.h"
-#include "pelund/tokens.h"
+#include "text/tokens.h"
 
 namespace pelund {
 namespace {
@@ -27,8 +27,7 @@ std::string quotedComponents(const char* path)
     std::string out, component(n + 1, '\0');
     out.reserve(3 * n);
     for (size_t at = 0; at < n;) {
-        int used = psString_getTokenSizedA(component.data(), path + at, nullptr, nullptr, nullptr, "\\",
-                                           nullptr, 0);
+        int used = getToken(component.data(), path + at, TokenSets<char>{.separator = "\\"}, 0);
         if (used <= 0)
             break;
         at += size_t(used);
@@ -65,7 +64,11 @@ int quotePath(char* output, const char* path, int perComponent)
 }  // namespace
 }  // namespace pelund
 
-extern "C" int vnFile_quotePathA(char* output, const char* path, int per_component)
+extern "C" {
+
+PELUND_API int vnFile_quotePathA(char* output, const char* path, int per_component)
 {
     return pelund::guarded(PS_FAILURE, [&] { return pelund::quotePath(output, path, per_component); });
 }
+
+}  // extern "C"

@@ -88,26 +88,26 @@ using namespace pelund;
 
 extern "C" {
 
-void* psRegex_create(const char* pattern, int caseless, int unused, char* error_text)
+PELUND_API void* psRegex_create(const char* pattern, int caseless, int unused, char* error_text)
 {
     (void)unused;
     return guarded<void*>(nullptr, [&] { return create(pattern, caseless, error_text); });
 }
 
-void psRegex_destroy(void* pattern)
+PELUND_API void psRegex_destroy(void* pattern)
 {
     if (pattern)
         pcre2_code_free(static_cast<pcre2_code*>(pattern));
 }
 
-int psRegex_matchString(void* pattern, const char* subject)
+PELUND_API int psRegex_matchString(void* pattern, const char* subject)
 {
     if (!pattern || !subject)
         return 0;
     return guarded(0, [&] { return match(pattern, subject, std::strlen(subject)); });
 }
 
-int psRegex_matchStringW(void* pattern, const ps_char16* subject)
+PELUND_API int psRegex_matchStringW(void* pattern, const ps_char16* subject)
 {
     if (!pattern || !subject)
         return 0;

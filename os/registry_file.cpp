@@ -1,10 +1,8 @@
-#include "platform/registry_store.h"
+#include "os/registry_file.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "frame/utf.h"
-#include "platform/standard_folders.h"
 
 namespace pelund {
 namespace {
@@ -347,25 +345,6 @@ const char* registryHiveName(std::string_view abbreviation)
         if (abbreviation == h.abbreviation)
             return h.name;
     return nullptr;
-}
-
-std::string registryFilePath(std::string_view abbreviation)
-{
-    if (!registryHiveName(abbreviation))
-        return std::string();
-    std::string file = "/PelundLib/registry/";
-    file += abbreviation;
-    file += ".reg";
-    if (abbreviation == "HKCU") {
-        std::string config = xdgFolder("XDG_CONFIG_HOME", ".config");
-        return config.empty() ? config : config + file;
-    }
-    const char* machine = std::getenv("PELUND_REGISTRY_DIR");
-    std::string folder = machine && machine[0] == '/' ? machine : "/etc/PelundLib/registry";
-    folder += '/';
-    folder += abbreviation;
-    folder += ".reg";
-    return folder;
 }
 
 }  // namespace pelund

@@ -1,17 +1,12 @@
-// The registry's stand-in: values read from files in the registry's own
-// export format (REGEDIT4 and "Windows Registry Editor Version 5.00" .reg
-// files), one per hive. Read only.
-//
-//   HKLM, HKCR, HKCC, HKU   $PELUND_REGISTRY_DIR/<HIVE>.reg, by default
-//                           /etc/PelundLib/registry/<HIVE>.reg
-//   HKCU                    $XDG_CONFIG_HOME/PelundLib/registry/HKCU.reg,
-//                           by default ~/.config/...
+// Registry export files (REGEDIT4 and "Windows Registry Editor Version
+// 5.00" .reg files), read as the registry's stand-in, one file per hive
+// (platform/registry_store finds the files).
 //
 // Key paths and value names compare without regard to case. The file is
 // read as a whole at each lookup; what a later line says wins, as when the
 // file is imported ([-KEY] deletes a key with its subkeys, "name"=- a value).
-#ifndef PELUND_PLATFORM_REGISTRY_STORE_H
-#define PELUND_PLATFORM_REGISTRY_STORE_H
+#ifndef PELUND_OS_REGISTRY_FILE_H
+#define PELUND_OS_REGISTRY_FILE_H
 
 #include <optional>
 #include <string>
@@ -41,12 +36,6 @@ std::optional<RegistryValue> findRegistryValue(std::u16string_view text, std::st
 
 // The full hive name for an abbreviation ("HKLM"), or null for another text.
 const char* registryHiveName(std::string_view abbreviation);
-
-// The file of the hive ABBREVIATION; empty when there is none.
-std::string registryFilePath(std::string_view abbreviation);
-
-// Files larger than this are not read.
-constexpr size_t kLargestRegistryFile = size_t(64) << 20;
 
 }  // namespace pelund
 

@@ -2,8 +2,9 @@
 #include <string>
 
 #include "frame/guard.h"
-#include "pelund/system.h"
 #include "frame/utf.h"
+#include "os/registry_file.h"
+#include "pelund/system.h"
 #include "platform/file_replace.h"
 #include "platform/registry_store.h"
 
@@ -77,10 +78,14 @@ int readValue(ps_char16* out, const ps_char16* hive, const ps_char16* subkey, co
 }  // namespace
 }  // namespace pelund
 
-extern "C" int psWinAPI_readRegistryValue(ps_char16* value, const ps_char16* hive, const ps_char16* subkey,
+extern "C" {
+
+PELUND_API int psWinAPI_readRegistryValue(ps_char16* value, const ps_char16* hive, const ps_char16* subkey,
                                           const ps_char16* name, int capacity, int view)
 {
     return pelund::guarded(PS_FAILURE, [&] {
         return pelund::readValue(value, hive, subkey, name, capacity, view);
     });
 }
+
+}  // extern "C"

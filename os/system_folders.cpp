@@ -58,44 +58,44 @@ using namespace pelund;
 
 extern "C" {
 
-int psWinAPI_fileGetAllUsersAppDataPath(ps_char16* path)
+PELUND_API int psWinAPI_fileGetAllUsersAppDataPath(ps_char16* path)
 {
     return guarded(ENOMEM, [&] { return folderInto(path, StandardFolder::SharedData); });
 }
 
-int psWinAPI_fileGetProgramFilesPath(ps_char16* path)
+PELUND_API int psWinAPI_fileGetProgramFilesPath(ps_char16* path)
 {
     return guarded(ENOMEM, [&] { return folderInto(path, StandardFolder::Programs); });
 }
 
-int psWinAPI_fileGetUserAppDataPath(ps_char16* path)
+PELUND_API int psWinAPI_fileGetUserAppDataPath(ps_char16* path)
 {
     return guarded(ENOMEM, [&] { return folderInto(path, StandardFolder::UserData); });
 }
 
-int psWinAPI_fileGetSystem32AppDataPath(ps_char16* path, int flag)
+PELUND_API int psWinAPI_fileGetSystem32AppDataPath(ps_char16* path, int flag)
 {
     return guarded(ENOMEM, [&] {
         return folderInto(path, flag ? StandardFolder::System64 : StandardFolder::System);
     });
 }
 
-int psWinAPI_getComputerNameA(char* name)
+PELUND_API int psWinAPI_getComputerNameA(char* name)
 {
     return guarded(PS_FAILURE, [&] { return computerNameInto(name); });
 }
 
-int psWinAPI_getComputerNameW(ps_char16* name)
+PELUND_API int psWinAPI_getComputerNameW(ps_char16* name)
 {
     return guarded(PS_FAILURE, [&] { return computerNameInto(name); });
 }
 
-int psWinAPI_setCurrentDirA(const char* path)
+PELUND_API int psWinAPI_setCurrentDirA(const char* path)
 {
     return guarded(0, [&] { return path && changeFolder(path) ? 1 : 0; });
 }
 
-int psWinAPI_setCurrentDirW(const ps_char16* path)
+PELUND_API int psWinAPI_setCurrentDirW(const ps_char16* path)
 {
     return guarded(0, [&] { return path && changeFolder(utf16ToUtf8(path)) ? 1 : 0; });
 }

@@ -4,7 +4,9 @@
 #include "pelund/system.h"
 #include "platform/x11_window.h"
 
-extern "C" int psWinAPI_resizeWindow(void* handle, int width, int height)
+extern "C" {
+
+PELUND_API int psWinAPI_resizeWindow(void* handle, int width, int height)
 {
     return pelund::guarded(PS_FAILURE, [&] {
         if (!handle)
@@ -12,3 +14,5 @@ extern "C" int psWinAPI_resizeWindow(void* handle, int width, int height)
         return pelund::resizeX11Window((unsigned long)(uintptr_t)handle, width, height) ? 0 : PS_FAILURE;
     });
 }
+
+}  // extern "C"

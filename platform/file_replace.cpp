@@ -123,4 +123,25 @@ bool readWholeFile(const std::string& path, std::string* content, size_t limit)
     return fd.get() >= 0 && readAll(fd.get(), content, limit);
 }
 
+bool readFileStart(const std::string& path, size_t count, std::string* content)
+{
+    Descriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return false;
+    content->assign(count, '\0');
+    size_t done = 0;
+    while (done < count) {
+        ssize_t n = read(fd.get(), content->data() + done, count - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        done += size_t(n);
+    }
+    content->resize(done);
+    return true;
+}
+
 }  // namespace pelund

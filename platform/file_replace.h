@@ -19,6 +19,10 @@ int replaceFileLocked(const std::string& path, const std::function<std::string(c
 // than LIMIT bytes.
 bool readWholeFile(const std::string& path, std::string* content, size_t limit = SIZE_MAX);
 
+// The first COUNT bytes of PATH, or all of a shorter file; false when it
+// cannot be read.
+bool readFileStart(const std::string& path, size_t count, std::string* content);
+
 }  // namespace pelund
 
 #endif

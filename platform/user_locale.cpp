@@ -1,0 +1,13 @@
+#include "platform/user_locale.h"
+
+#include <clocale>
+
+namespace pelund {
+
+void passThroughUserLocale()
+{
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_ALL, "C");
+}
+
+}  // namespace pelund

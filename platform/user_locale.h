@@ -1,0 +1,14 @@
+// The process locale around the drawing functions' path handling.
+#ifndef PELUND_PLATFORM_USER_LOCALE_H
+#define PELUND_PLATFORM_USER_LOCALE_H
+
+namespace pelund {
+
+// Sets the process locale to the user's (from the environment) and then to
+// "C": the path is converted under the user's locale, which is then left at
+// "C" for the process, as callers of the drawing functions have always seen.
+void passThroughUserLocale();
+
+}  // namespace pelund
+
+#endif
