@@ -1,5 +1,7 @@
 #include "os/profile_file.h"
 
+#include <algorithm>
+
 #include "frame/ascii.h"
 
 namespace pelund {
@@ -20,12 +22,8 @@ View trimmed(View s)
 
 bool sameName(View a, View b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t k = 0; k < a.size(); ++k)
-        if (asciiUpper(a[k]) != asciiUpper(b[k]))
-            return false;
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return asciiUpper(x) == asciiUpper(y); });
 }
 
 enum class Kind { Other, Section, Key };

@@ -8,10 +8,10 @@
 namespace pelund {
 
 // SECONDS as local time in *OUT; false when the C library cannot give it.
-bool localTime(std::time_t seconds, std::tm* out);
+inline bool localTime(std::time_t seconds, std::tm* out) { return localtime_r(&seconds, out) != nullptr; }
 
 // SECONDS as UTC in *OUT; false when the C library cannot give it.
-bool universalTime(std::time_t seconds, std::tm* out);
+inline bool universalTime(std::time_t seconds, std::tm* out) { return gmtime_r(&seconds, out) != nullptr; }
 
 }  // namespace pelund
 
