@@ -6,7 +6,6 @@
 // std::istream::getline sets them.
 #include "pelund/file_streams.h"
 
-#include <clocale>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -16,6 +15,7 @@
 #include "frame/guard.h"
 #include "frame/text_forms.h"
 #include "frame/utf.h"
+#include "platform/user_locale.h"
 #include "text/narrow_format.h"
 #include "text/wide_format.h"
 
@@ -85,7 +85,7 @@ std::locale openLocale()
     std::locale global;
     if (global != std::locale::classic())
         return global;
-    const char* name = std::setlocale(LC_CTYPE, nullptr);
+    const char* name = characterTypeLocale();
     if (!name || !std::strcmp(name, "C") || !std::strcmp(name, "POSIX"))
         return global;
     try {

@@ -10,4 +10,6 @@ void passThroughUserLocale()
     std::setlocale(LC_ALL, "C");
 }
 
+const char* characterTypeLocale() { return std::setlocale(LC_CTYPE, nullptr); }
+
 }  // namespace pelund

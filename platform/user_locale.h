@@ -1,4 +1,5 @@
-// The process locale around the drawing functions' path handling.
+// The process locale: set around the drawing functions' path handling, and
+// asked by the file streams.
 #ifndef PELUND_PLATFORM_USER_LOCALE_H
 #define PELUND_PLATFORM_USER_LOCALE_H
 
@@ -8,6 +9,10 @@ namespace pelund {
 // "C": the path is converted under the user's locale, which is then left at
 // "C" for the process, as callers of the drawing functions have always seen.
 void passThroughUserLocale();
+
+// The name of the C library's character-type locale of the moment (what
+// setlocale chose); null when it has none.
+const char* characterTypeLocale();
 
 }  // namespace pelund
 
