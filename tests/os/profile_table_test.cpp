@@ -140,6 +140,15 @@ TEST_P(ProfileRead, GivesThePlatformsCountAndBytes)
 INSTANTIATE_TEST_SUITE_P(Table, ProfileRead, testing::ValuesIn(kReads),
                          [](const testing::TestParamInfo<ReadCase>& info) { return "row" + std::to_string(info.index); });
 
+TEST(ProfileRead, NullOrEmptyPathGivesTheDefault)
+{
+    for (const char* path : {static_cast<const char*>(nullptr), ""}) {
+        char buffer[16] = "kumquat";
+        EXPECT_EQ(psProfile_getProfileString("section1", "name1", "default", buffer, sizeof buffer, path), 7);
+        EXPECT_STREQ(buffer, "default");
+    }
+}
+
 struct WriteCase {
     const char* what;
     const char* file;  // null: no file yet
