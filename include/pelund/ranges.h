@@ -56,8 +56,8 @@ PELUND_API int psStringFixed_listFormatNumericRangeW(ps_char16* text, int base, 
 
 /** @{ */
 /** Returns 1 when TEXT, spaces and tabs ignored, is not empty and holds only
-   digits, '.', ',' and '-', else 0. HAS_RANGE (may be null) is set to 1 when
-   a ',' or '-' occurs, else 0. */
+   digits, points, commas and hyphens, else 0. HAS_RANGE (may be null) is set
+   to 1 when a ',' or '-' occurs, else 0. */
 PELUND_API int psStringAsList_isNumericRange(const char* text, int* has_range);
 /** @} */
 
