@@ -8,11 +8,14 @@
 
 PELUND_BEGIN_DECLS
 
+/** @{ */
 /** Continues the CRC-32 (IEEE 802.3, reflected, as zlib's crc32) CRC over
    LENGTH bytes at DATA: start with 0, pass each result to the next call.
    Returns the new CRC; 0 for a null DATA. */
 PELUND_API uint32_t psMath_calcCRC32(uint32_t crc, const void* data, uint32_t length);
+/** @} */
 
+/** @{ */
 /** Computes the SHA-1 of LENGTH bytes at DATA into DIGEST (five words H0..H4
    in the machine's byte order; the usual 20-byte digest is each word most
    significant byte first). With RESET_CHECKSUM set it starts from the
@@ -23,6 +26,7 @@ PELUND_API uint32_t psMath_calcCRC32(uint32_t crc, const void* data, uint32_t le
    channel per call. Returns 0. */
 PELUND_API int psMath_calcSHA1(uint32_t digest[5], const void* data, uint32_t length,
                                unsigned char reset_checksum);
+/** @} */
 
 /** @{ */
 /** Return a 32-bit multiplicative hash of TEXT (0 for a null or empty TEXT);

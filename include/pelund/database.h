@@ -31,7 +31,7 @@ typedef struct SQLDA {
     int16_t* nullables;   /**< 0 no nulls, 1 nullable, 2 unknown */
 } SQLDA;
 
-/**< --- Connection -------------------------------------------------------- */
+/* --- Connection -------------------------------------------------------- */
 
 /** @{ */
 /** Connect with an ODBC connect string, never prompting, after closing any
@@ -43,21 +43,29 @@ PELUND_API int vnDBWin_attachDatabaseA(const char* connect_string);
 PELUND_API int vnDBWin_attachDatabaseW(const ps_char16* connect_string);
 /** @} */
 
+/** @{ */
 /** As vnDBWin_attachDatabaseA with OPTIONS: 0x2 read-only, 0x4 driver
    cursors, 0x8 never prompt, 0x10 always prompt (0x8 with 0x10 is refused:
    0x8000); neither prompt bit lets the driver manager complete the string. */
 PELUND_API int vnDBWin_attachDatabaseExtW(const ps_char16* connect_string, unsigned int options);
+/** @} */
 
+/** @{ */
 /** Connect through the driver manager's data source prompt. Returns 1
    connected, 0 not (a failure's message is stored under its code). */
 PELUND_API int OpenDB(void);
+/** @} */
 
+/** @{ */
 /** Close the connection; open cursors keep their IDs and report no more
    rows until closed. */
 PELUND_API void vnDBWin_disconnectDatabase(void);
+/** @} */
 
+/** @{ */
 /** Returns 1 while connected, else 0. */
 PELUND_API int vnDBWin_isConnected(void);
+/** @} */
 
 /** @{ */
 /** Copy the caller's connect string of the last attach into CONNECT_STRING
@@ -78,9 +86,11 @@ PELUND_API const char* vnDBWin_getConnectStringA(void);
 PELUND_API const ps_char16* vnDBWin_getConnectStringW(void);
 /** @} */
 
+/** @{ */
 /** Copies the DRIVER entry of the completed connect string into BUFFER, which
    must hold it. Returns 0, or 0x8000 when there is none or BUFFER is null. */
 PELUND_API int vnDBWin_getDriverName(char* buffer);
+/** @} */
 
 /** @{ */
 /** Return 1 when the driver name contains one of the names of that driver,
@@ -131,8 +141,10 @@ PELUND_API int vnDBWin_fetchRowByIDA(SQLDA* record, int id);
 PELUND_API int vnDBWin_fetchRowByIDW(SQLDA* record, int id);
 /** @} */
 
+/** @{ */
 /** Closes and releases the cursor. Returns 1, or 0 for an unknown ID. */
 PELUND_API int vnDBWin_closeCursorWithID(int id);
+/** @} */
 
 /** @{ */
 /** Allocate the seven zero-filled arrays of RECORD for its numColumns and

@@ -37,6 +37,7 @@ PELUND_API int vnDBWin_describeTableW(SQLDA* record, const ps_char16* table);
 
 /* --- Creating tables --------------------------------------------------- */
 
+/** @{ */
 /** Create table NAME with the columns RECORD describes, in the type names of
    the connected driver; LONG_TEXT_TYPE (may be null) names the type of
    character columns of 256 characters and more. Columns of types without a
@@ -45,6 +46,7 @@ PELUND_API int vnDBWin_describeTableW(SQLDA* record, const ps_char16* table);
 PELUND_API int vnDBWin_createTableFromSqlData(const ps_char16* name, const SQLDA* record,
                                               const ps_char16* long_text_type,
                                               ps_char16* error);
+/** @} */
 
 /** @{ */
 /** Create table NAME shaped like the existing table SOURCE. Return 0 or the
@@ -58,22 +60,28 @@ PELUND_API int vnDBWin_createTableA(const char* name, const char* source,
 
 /* --- Whole tables ------------------------------------------------------ */
 
+/** @{ */
 /** Read every row of TABLE into a new array of records (*RECORDS) and its
    row count into *COUNT. A table without rows gives one record with the
    column description and count 0; a missing table count 0 and no array.
    Release with vnDBWin_freeEntireTable. Return 0 or a failure code. */
 PELUND_API int vnDBWin_readEntireTable(const ps_char16* table, SQLDA** records, int* count,
                                        ps_char16* error);
+/** @} */
 
+/** @{ */
 /** Write COUNT records into TABLE (created from records[0] when missing),
    one INSERT per record, leaving out empty values. Return 0, or the code of
    the creation or of the first INSERT that failed. */
 PELUND_API int vnDBWin_writeEntireTable(const ps_char16* table, SQLDA* records, int count,
                                         const ps_char16* long_text_type, ps_char16* error);
+/** @} */
 
+/** @{ */
 /** Release the first COUNT records of *RECORDS and the array. Return 0, or
    0x8000 for a null RECORDS. */
 PELUND_API int vnDBWin_freeEntireTable(SQLDA** records, int count);
+/** @} */
 
 /** @{ */
 /** Copy table SOURCE into DESTINATION of the connected database (created
@@ -84,6 +92,7 @@ PELUND_API int vnDBWin_copyTableW(const ps_char16* destination, const ps_char16*
                                   const ps_char16* long_text_type, ps_char16* error);
 /** @} */
 
+/** @{ */
 /** Copy SOURCE_TABLE of the database SOURCE_DB (a connect string) into
    DESTINATION_TABLE of DESTINATION_DB through memory, dropping an existing
    destination table first. Leaves the connection attached to the last
@@ -93,12 +102,16 @@ PELUND_API int vnDBWin_copyTableExtW(const ps_char16* source_db, const ps_char16
                                      const ps_char16* destination_db,
                                      const ps_char16* destination_table,
                                      const ps_char16* long_text_type, ps_char16* error);
+/** @} */
 
+/** @{ */
 /** Drop TABLE. Return 0, 0x8000 for a null TABLE, or the failure code. */
 PELUND_API int vnDBWin_dropTableW(const ps_char16* table, ps_char16* error);
+/** @} */
 
-/**< --- Desktop database files -------------------------------------------- */
+/* --- Desktop database files -------------------------------------------- */
 
+/** @{ */
 /** Write into OUTPUT (CAPACITY characters) the content of the file TEMPLATE
    followed by "DBQ=" and DATABASE. Return 0, or 1 when an argument is null,
    the template cannot be read, or it is empty (OUTPUT then holds only the
@@ -106,7 +119,9 @@ PELUND_API int vnDBWin_dropTableW(const ps_char16* table, ps_char16* error);
 PELUND_API int vnDBWin_createJetConnectStr(ps_char16* output, int capacity,
                                            const ps_char16* template_path,
                                            const ps_char16* database);
+/** @} */
 
+/** @{ */
 /** Write the file DSN test.dsn in the folder of LOCATION (its last part, up
    to the last '/' or '\', is dropped) from the template and "DBQ=" DATABASE,
    and "FileDSN=<path>" into OUTPUT (at least 265 characters). Return 0, or
@@ -114,6 +129,7 @@ PELUND_API int vnDBWin_createJetConnectStr(ps_char16* output, int capacity,
    file cannot be written. */
 PELUND_API int vnDBWin_createJetFileDSN(ps_char16* output, const ps_char16* template_path,
                                         const ps_char16* location, const ps_char16* database);
+/** @} */
 
 /** @{ */
 /** Show the driver manager's data source administrator, with DEFAULT_DIR (may

@@ -18,16 +18,20 @@
 
 PELUND_BEGIN_DECLS
 
+/** @{ */
 /** Opens PATH (a file name as it is) by MODE: "r" read an existing file, "w"
    create or truncate, "a" append (created if missing), each with "+" for
    reading and writing; a "b" anywhere is accepted. Stores the new handle in
    *HANDLE and returns 0; returns 0x8000 and leaves *HANDLE alone for a null
    argument, a mode without r, w or a, or a file that cannot be opened. */
 PELUND_API int psWinAPI_fopen(void** handle, const char* path, const char* mode);
+/** @} */
 
+/** @{ */
 /** The same for a wide stream; PATH is UTF-16 and names the file by its UTF-8
    form. */
 PELUND_API int psWinAPI_wfopen(void** handle, const ps_char16* path, const ps_char16* mode);
+/** @} */
 
 /** @{ */
 /** Flush and close the stream *HANDLE, free it and set *HANDLE to null.
@@ -37,39 +41,52 @@ PELUND_API int psWinAPI_wfclose(void** handle);
 /** @} */
 
 /** @{ */
-/** For both kinds of handle. feof: 1 when the end-of-file state is set, else
-   0. fflush: writes buffered output; 0. fseek: clears the end-of-file state
-   and, unless the stream failed, moves to OFFSET from ORIGIN (0 start,
-   1 current, 2 end; another ORIGIN does nothing); 0 always. A wide stream in
-   a multibyte encoding moves only by offset 0. ftell: the position, or -1
-   (the stream then fails) at end of file or on a failed stream. */
+/** For both kinds of handle:
+   - feof: 1 when the end-of-file state is set, else 0.
+   - fflush: writes buffered output; 0.
+   - fseek: clears the end-of-file state and, unless the stream failed, moves
+     to OFFSET from ORIGIN (0 start, 1 current, 2 end; another ORIGIN does
+     nothing); 0 always. A wide stream in a multibyte encoding moves only by
+     offset 0.
+   - ftell: the position, or -1 (the stream then fails) at end of file or on
+     a failed stream. */
 PELUND_API int psWinAPI_feof(void* handle);
 PELUND_API int psWinAPI_fflush(void* handle);
 PELUND_API int psWinAPI_fseek(void* handle, int32_t offset, int origin);
 PELUND_API int32_t psWinAPI_ftell(void* handle);
 /** @} */
 
+/** @{ */
 /** The next byte (0 to 255); -1 at end of file or on failure; 0 for a null
    handle. */
 PELUND_API int psWinAPI_fgetc(void* handle);
+/** @} */
 
+/** @{ */
 /** The next UTF-16 unit of a wide stream (a character beyond U+FFFF comes as
    two calls); 0 at end of file, on failure and for a null handle. */
 PELUND_API ps_char16 psWinAPI_fgetwc(void* handle);
+/** @} */
 
+/** @{ */
 /** Reads one line: up to and including the next line feed, which is consumed
    and not stored, or to the end of the file. Stores at most SIZE - 1 bytes
    and a terminator. A longer line gives the stored part and fails the
    stream. Returns BUFFER, or null when nothing could be read. */
 PELUND_API char* psWinAPI_fgets(char* buffer, int size, void* handle);
+/** @} */
 
+/** @{ */
 /** Reads up to SIZE * COUNT bytes while the stream is good; returns the number
    of bytes read by this call. */
 PELUND_API int32_t psWinAPI_fread(void* buffer, size_t size, size_t count, void* handle);
+/** @} */
 
+/** @{ */
 /** Writes SIZE * COUNT bytes; returns how far the position advanced (0 on a
    stream at end of file or failed, which stays as it is). */
 PELUND_API int32_t psWinAPI_fwrite(const void* buffer, size_t size, size_t count, void* handle);
+/** @} */
 
 /** @{ */
 /** Formats by the printf rules and writes the text (no terminator, no line

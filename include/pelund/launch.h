@@ -9,13 +9,15 @@ PELUND_BEGIN_DECLS
 
 /** Starts PROGRAM (UTF-16, as it stands; one pair of double quotes around it
    is taken off) with PARAMETERS (may be null), split into arguments by shell
-   word rules (quotes and backslashes; nothing is expanded or run):
-     USE_LAUNCHER and a file "holdexec" or "holdexec.exe" in the current
-       folder: that file, with the words of "PROGRAM PARAMETERS";
-     else SHOW non-zero: a terminal (x-terminal-emulator -e) running
-       "PROGRAM PARAMETERS" through sh -c, followed by an interactive shell
-       when USE_LAUNCHER was asked for;
-     else PROGRAM itself, hidden, searched on PATH when it has no '/'.
+   word rules (quotes and backslashes; nothing is expanded or run). What
+   runs is the first that applies:
+   - with USE_LAUNCHER and a file "holdexec" or "holdexec.exe" in the current
+     folder: that file, with the words of "PROGRAM PARAMETERS";
+   - with SHOW non-zero: a terminal (x-terminal-emulator -e) running
+     "PROGRAM PARAMETERS" through sh -c, followed by an interactive shell
+     when USE_LAUNCHER was asked for;
+   - else PROGRAM itself, hidden, searched on PATH when it has no '/'.
+
    Does not wait; the program is reaped when it ends. RESERVED and
    PARENT_WINDOW are not read. Returns 0 when the program was started, an
    errno value otherwise (its strerror text, at most 255 units, in

@@ -45,17 +45,21 @@ typedef int (*psList_Visitor)(void* data, void* user);
    when either node is the header. */
 typedef int (*psList_Comparator)(int* exchange, ListNode* first, ListNode* second, void* user);
 
+/** @{ */
 /** Returns a new header for data blocks of ELEMENT_SIZE bytes, with FLAGS
    (PS_LIST_HEADER added) and TAG, followed by COUNT members without data
    (COUNT <= 0: none). Null when memory is exhausted. */
 PELUND_API ListNode* psList_create(uint32_t element_size, uint32_t flags, uint32_t tag, int count);
+/** @} */
 
+/** @{ */
 /** Inserts COUNT nodes after the node at INDEX (after the last node of the
    top-level chain when there is none), each with a copy of DATA (may be
    null: no data). Returns 0, or 0x8000 for a null LIST, COUNT <= 0, or
    exhausted memory (nodes inserted before stay). */
 PELUND_API int psList_insertAfterMemberIndex(ListNode* list, int index, int count,
                                              const void* data);
+/** @} */
 
 /** @{ */
 /** Delete COUNT members from INDEX on (each pass at the same index). A
@@ -74,20 +78,26 @@ PELUND_API ListNode* psList_getNodeByIndex(ListNode* list, int index);
 PELUND_API void* psList_getMemberByIndex(ListNode* list, int index);
 /** @} */
 
+/** @{ */
 /** Returns the number of nodes reachable from LIST in pre-order, less one
    (the header); -1 for a null LIST. */
 PELUND_API int psList_getSize(ListNode* list);
+/** @} */
 
+/** @{ */
 /** Replaces the data of the node at INDEX (0, the header, allowed) by a copy
    of DATA (null: no data); the old block is freed without destructor.
    Returns 0, or 0x8000 when there is no node at INDEX. */
 PELUND_API int psList_setMemberByIndex(ListNode* list, int index, const void* data);
+/** @} */
 
+/** @{ */
 /** Moves the node at FROM, with its child chain, to follow the node at TO.
    Returns 0 (also, without change, when either is the header or FROM equals
    TO), or 0x8000 when either index has no node or TO lies inside the moving
    node's own child chain. */
 PELUND_API int psList_moveMemberByIndex(ListNode* list, int from, int to);
+/** @} */
 
 /** @{ */
 /** Exchange the data of two nodes; links, flags and tags stay. Return 0, or
@@ -96,10 +106,12 @@ PELUND_API int psList_swapMembersByIndex(ListNode* list, int index_a, int index_
 PELUND_API int psList_swapMembersByNode(ListNode* a, ListNode* b);
 /** @} */
 
+/** @{ */
 /** Walks from START in pre-order (its child chain, then its following
    siblings) and returns the first node for which VISITOR returns non-zero,
    or null. A null VISITOR visits everything and returns null. */
 PELUND_API ListNode* psList_processMembers(ListNode* start, psList_Visitor visitor, void* user);
+/** @} */
 
 /** @{ */
 /** As psList_processMembers; null for a null START or VISITOR. The ForData
@@ -133,12 +145,16 @@ PELUND_API int psList_destroy(ListNode** list);
 PELUND_API int psList_destroyExt(ListNode** list, psList_Destructor destructor);
 /** @} */
 
+/** @{ */
 /** Returns the last node of NODE's chain; null for null. */
 PELUND_API ListNode* psList_getLastSiblingNode(ListNode* node);
+/** @} */
 
+/** @{ */
 /** Follows firstChild links from NODE as far as they go and returns the node
    reached (NODE itself without children); null for null. */
 PELUND_API ListNode* psList_getLastChildNode(ListNode* node);
+/** @} */
 
 PELUND_END_DECLS
 

@@ -27,9 +27,11 @@ PELUND_API ps_char16* psString_listGetEntryW(const ps_char16* list, const ps_cha
                                              const ps_char16* quotes, int index);
 /** @} */
 
+/** @{ */
 /** Returns the number of entries of LIST; 0 for an empty list or a null LIST
    or SEPARATORS. */
 PELUND_API int psString_listGetSize(const char* list, const char* separators, const char* quotes);
+/** @} */
 
 /** @{ */
 /** Returns 1 when an entry of LIST, blanks cut, equals ITEM (in any case when
@@ -40,18 +42,22 @@ PELUND_API int psString_listIsMemberExt(const char* list, const char* item, cons
 PELUND_API int psString_listIsMemberA(const char* list, const char* item, const char* separators,
                                       const char* blanks, int ignore_case);
 /** @} */
+/** @{ */
 /** The UTF-16 texts are converted to 8-bit (units above U+00FF become '?')
    and answered as psString_listIsMemberA. */
 PELUND_API int psString_listIsMemberW(const ps_char16* list, const ps_char16* item,
                                       const ps_char16* separators, const ps_char16* blanks,
                                       int ignore_case);
+/** @} */
 
+/** @{ */
 /** Returns 1 when the non-empty entries of FIRST match SECOND: in order, entry
    for entry (SECOND may go on beyond them), or with UNORDERED set as sets of
    members both ways. 0 otherwise, for a null list, or when nothing was
    compared. */
 PELUND_API int psString_listsAreSame(const char* first, const char* second, const char* separators,
                                      const char* blanks, int ignore_case, int unordered);
+/** @} */
 
 /** @{ */
 /** Append an entry formatted by FORMAT (printf rules, at most 1023
@@ -76,6 +82,7 @@ PELUND_API int psStringFixed_listAppendExtW(ps_char16* list, const ps_char16* se
 PELUND_API int psStringFixed_listAppendW(ps_char16* list, const ps_char16* format, ...);
 /** @} */
 
+/** @{ */
 /** Shorten LIST by whole entries, cutting at its last SEPARATOR until it and
    MARKER (may be null) fit in MAXIMUM characters; with no separator left the
    list is cut at the length that fits. MARKER is appended at the cut. With a
@@ -85,6 +92,7 @@ PELUND_API int psStringFixed_listAppendW(ps_char16* list, const ps_char16* forma
 PELUND_API int psStringFixed_listTruncateBySeparatorExtA(char* list, const char* marker,
                                                          char separator, int maximum,
                                                          const char* pairs);
+/** @} */
 /** @{ */
 /** Marker "..." and no pair set. */
 PELUND_API int psStringFixed_listTruncateBySeparatorA(char* list, char separator, int maximum);
@@ -103,9 +111,11 @@ PELUND_API int psStringDynamic_addA(char** string, const char* text);
 PELUND_API int psStringDynamic_addW(ps_char16** string, const ps_char16* text);
 /** @} */
 
+/** @{ */
 /** Formats (printf rules, at most 1023 characters) and appends as
    psStringDynamic_addA; 0x8000 also when the formatted text is empty. */
 PELUND_API int psStringDynamic_addV(char** string, const char* format, ...);
+/** @} */
 
 PELUND_END_DECLS
 

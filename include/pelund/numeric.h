@@ -8,8 +8,10 @@
 
 PELUND_BEGIN_DECLS
 
+/** @{ */
 /** Returns 1 when |A - B| <= TOLERANCE or either is NaN, else 0. */
 PELUND_API int psMath_compareDoubles(double a, double b, double tolerance);
+/** @} */
 
 /** @{ */
 /** Compares VALUE with MASTER, both multiplied by SCALE and rounded to whole
@@ -31,31 +33,43 @@ PELUND_API unsigned int psMath_extractBitsFromByte(unsigned int value, int low, 
 PELUND_API unsigned int psMath_extractBitsFromLong(unsigned int value, int low, int high);
 /** @} */
 
+/** @{ */
 /** Returns 1 when VALUE is among the first COUNT entries of LIST, else 0. */
 PELUND_API int psMath_isIntInList(const int* list, int count, int value);
+/** @} */
 
+/** @{ */
 /** Appends the positive VALUE to the integer list *LIST of *COUNT entries,
    growing it (a null *LIST starts one). Returns 0, or 0x8000 for a null
    argument, a VALUE of 0 or less, or when the list cannot grow (list and
    count then stay as they were). Release the list with psMath_freeIntList. */
 PELUND_API int psMath_addIntToList(int** list, int value, int* count);
+/** @} */
 
+/** @{ */
 /** One operation OPERATION on the bit mask MASK of SIZE bytes (bit N is bit
    N % 8 of byte N / 8):
-     1 set all, 2 clear all, 7 invert all: 0
-     3 set, 4 clear, 5 invert bit N: 0, or 0x8000 when N >= SIZE * 8
-     6 test bit N: 0 when set, 0x8000 when clear or N >= SIZE * 8
-     8 any bit set: 0 when one is, else 0x8000
-     9 lowest, 10 highest set bit: its number, or -1 when none is set
-     other: 0 when N < SIZE * 8, else 0x8000
+
+   | OPERATION                   | does                  | returns                                  |
+   |-----------------------------|-----------------------|------------------------------------------|
+   | 1, 2, 7                     | set, clear, invert all | 0                                       |
+   | 3, 4, 5                     | set, clear, invert bit N | 0, or 0x8000 when N >= SIZE * 8       |
+   | 6                           | tests bit N           | 0 when set, 0x8000 when clear or N >= SIZE * 8 |
+   | 8                           | tests for any bit set | 0 when one is, else 0x8000               |
+   | 9, 10                       | finds the lowest, highest set bit | its number, or -1 when none is set |
+   | other                       | nothing               | 0 when N < SIZE * 8, else 0x8000         |
+
    A null MASK or SIZE <= 0 gives 0x8000. */
 PELUND_API int psMath_setBitMask(unsigned int n, unsigned char* mask, int size, int operation);
+/** @} */
 
+/** @{ */
 /** Sorts COUNT points of three doubles (x, y, z) in place by one coordinate,
    stably: MODE 1 x ascending, 2 x descending, 4 y ascending, 8 y
    descending, 16 z ascending, 32 z descending; other modes change nothing.
    A NaN key never moves. Returns 0. */
 PELUND_API int psMath_sortPoints(double* points, int count, int mode);
+/** @} */
 
 /** @{ */
 /** Tidies a number written with a decimal point, in place: leading blanks
@@ -67,10 +81,12 @@ PELUND_API int psMath_trimDoubleAsStringA(char* text, int decimals);
 PELUND_API int psMath_trimDoubleAsStringW(ps_char16* text, int decimals);
 /** @} */
 
+/** @{ */
 /** Writes the magnitude of VALUE in decimal to OUTPUT (21 bytes); the most
    negative value, which has no positive counterpart, is written with its
    sign. Returns 0, or 0x8000 for a null OUTPUT. */
 PELUND_API int psMath_convert64BitToStringA(char* output, int64_t value);
+/** @} */
 
 PELUND_END_DECLS
 

@@ -54,10 +54,12 @@ PELUND_API int psStringFixed_listFormatNumericRangeA(char* text, int base, int c
 PELUND_API int psStringFixed_listFormatNumericRangeW(ps_char16* text, int base, int count);
 /** @} */
 
+/** @{ */
 /** Returns 1 when TEXT, spaces and tabs ignored, is not empty and holds only
-   digits, '.', ',' and '-', else 0. HAS_RANGE (may be null) is set to 1 when
-   a ',' or '-' occurs, else 0. */
+   digits, points, commas and hyphens, else 0. HAS_RANGE (may be null) is set
+   to 1 when a ',' or '-' occurs, else 0. */
 PELUND_API int psStringAsList_isNumericRange(const char* text, int* has_range);
+/** @} */
 
 /** @{ */
 /** Returns 1 when VALUE falls in a numeric element of LIST or matches one of

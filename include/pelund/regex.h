@@ -13,14 +13,18 @@
 
 PELUND_BEGIN_DECLS
 
+/** @{ */
 /** Compiles PATTERN (UTF-8; CASELESS non-zero ignores case). UNUSED is not
    read. Returns the compiled pattern, or null for a null or invalid pattern;
    then ERROR_TEXT (256 bytes, may be null) gets PCRE2's message. Release the
    pattern with psRegex_destroy. */
 PELUND_API void* psRegex_create(const char* pattern, int caseless, int unused, char* error_text);
+/** @} */
 
+/** @{ */
 /** Frees a compiled pattern; null does nothing. */
 PELUND_API void psRegex_destroy(void* pattern);
+/** @} */
 
 /** @{ */
 /** Return 1 when PATTERN matches somewhere in SUBJECT (UTF-8, or UTF-16 for

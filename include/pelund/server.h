@@ -46,23 +46,29 @@ PELUND_API int vnServer_sendCommandW(const ps_char16* host, const ps_char16* por
                                      const ps_char16* log_path);
 /** @} */
 
+/** @{ */
 /** Upload the local file PATH under NAME with the caller's KIND code.
    Return 0, 6 when no connection or greeting, or 0x8000. */
 PELUND_API int vnServer_sendFile(const char* host, const char* port, const char* path,
                                  const char* name, int kind, const char* log_path);
+/** @} */
 
+/** @{ */
 /** Open `http://HOST:<web port>PAGE` in the user's browser, the web port asked
    of the server. Return 0 or 0x8000. */
 PELUND_API int vnServer_getHTMLFile(const char* host, const char* port, const char* page,
                                     char* message, const char* log_path);
+/** @} */
 
+/** @{ */
 /** Open one of the server's log pages in the browser: KIND 1 the debug log,
    2 the error log, 3 the usage log, 4 the access log, any other the start
    page. Return 0 or 0x8000. */
 PELUND_API int vnServer_openHTMLLog(const char* host, const char* port, int kind, char* message,
                                     const char* log_path);
+/** @} */
 
-/**< --- Plug-in connections ---------------------------------------------- */
+/* --- Plug-in connections ---------------------------------------------- */
 
 /** An open conversation with a plug-in of the server, from
    vnServer_openConnectionToPlugin until vnServer_closeConnectionToPlugin. */
@@ -72,6 +78,7 @@ typedef struct socketData {
     size_t maxSendBufSize;    /**< the socket's send-buffer size: largest chunk */
 } socketData;
 
+/** @{ */
 /** Connect to HOST:PORT and open the plug-in NAME (at most 270 characters);
    *CONNECTION receives the record, VERSION (6 bytes, may be null) the
    plug-in's version text. Return 0; 6 without connection or greeting (no
@@ -81,9 +88,12 @@ typedef struct socketData {
 PELUND_API int vnServer_openConnectionToPlugin(socketData** connection, const char* host,
                                                const char* port, const char* name,
                                                char* version, const char* log_path);
+/** @} */
 
+/** @{ */
 /** End the conversation, close the connection and free the record. */
 PELUND_API void vnServer_closeConnectionToPlugin(socketData* connection);
+/** @} */
 
 /** @{ */
 /** Send LENGTH bytes of DATA (a file's content) to the plug-in. Return 0 or
@@ -93,24 +103,32 @@ PELUND_API int vnServer_sendBufferToPlugin(socketData* connection, const void* d
 PELUND_API int vnServer_sendFileToPlugin(socketData* connection, const char* path);
 /** @} */
 
+/** @{ */
 /** Receive one reply of the plug-in into a new buffer (*BUFFER, *SIZE bytes;
    release with psMisc_freeBuffer). Return 0, or 0x8000 when the reply is
    short or the connection fails before it is whole (no buffer then). */
 PELUND_API int vnServer_getDataFromPlugin(socketData* connection, void** buffer, size_t* size);
+/** @} */
 
+/** @{ */
 /** Receive one reply into the local file PATH, which is replaced only once
    the whole reply has arrived (a failed reply leaves it as it was). A file
    that cannot be written is skipped and the reply drained: still 0. Return
    0, or 0x8000 when the reply is short or the connection fails before it is
    whole. */
 PELUND_API int vnServer_getFileFromPlugin(socketData* connection, const char* path);
+/** @} */
 
+/** @{ */
 /** Write the local time, "> " and the formatted message to FILE and flush;
    nothing for a null FILE or FORMAT. */
 PELUND_API void vnws_debugMessageByFile(FILE* file, const char* format, ...);
+/** @} */
 
+/** @{ */
 /** Returns the debug log stream while the log is open, else null. */
 PELUND_API FILE* vnws_getDebugLogFileP(void);
+/** @} */
 
 PELUND_END_DECLS
 

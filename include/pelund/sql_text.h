@@ -54,9 +54,11 @@ PELUND_API int vnDBUtils_getSqlColumnStringW(const SQLDA* record, const ps_char1
                                              ps_char16* destination);
 /** @} */
 
+/** @{ */
 /** Return the column names of RECORD joined by ", " as a new string (release
    with vnDBUtils_freeList), or null for no columns. */
 PELUND_API char* vnDBUtils_getColumnNamesList(const SQLDA* record);
+/** @} */
 
 /** @{ */
 /** Return the values of RECORD joined by ", ", SQL_CHAR values quoted, empty

@@ -25,17 +25,23 @@ PELUND_API int psString_cmpNoCaseNA(const char* a, const char* b, int n);
 PELUND_API int psString_cmpNoCaseNW(const ps_char16* a, const ps_char16* b, int n);
 /** @} */
 
+/** @{ */
 /** Returns 0 when TEXT starts with PREFIX (any case), else non-zero; -1 for a
    null argument or an empty PREFIX. */
 PELUND_API int psString_cmpPrefixNoCaseA(const char* text, const char* prefix);
+/** @} */
 
+/** @{ */
 /** Returns 0 when TEXT ends with SUFFIX (any case), else non-zero; -1 for a
    null argument or an empty SUFFIX. */
 PELUND_API int psString_cmpSuffixNoCase(const char* text, const char* suffix);
+/** @} */
 
+/** @{ */
 /** Compares the last N characters of A and B (all of a shorter string)
    without regard to case. Returns -1 for a null argument or N <= 0. */
 PELUND_API int psString_cmpSuffixNoCaseNA(const char* a, const char* b, int n);
+/** @} */
 
 /** @{ */
 /** Returns a pointer to the first occurrence of NEEDLE in HAYSTACK, in any
@@ -115,6 +121,7 @@ PELUND_API int psString_replaceCharsW(ps_char16* destination, const ps_char16* s
                                       int clean);
 /** @} */
 
+/** @{ */
 /** Replaces SEARCH by REPLACEMENT in SOURCE, occurrence after occurrence,
    while the text stays shorter than SIZE (the capacity of DESTINATION,
    terminator included; DESTINATION may be SOURCE). CASE_SENSITIVE 0 finds
@@ -125,49 +132,66 @@ PELUND_API int psString_replaceCharsW(ps_char16* destination, const ps_char16* s
    SOURCE, cut to SIZE - 1 characters). */
 PELUND_API int psString_replace(char* destination, const char* source, const char* search,
                                 const char* replacement, int size, int case_sensitive);
+/** @} */
 
+/** @{ */
 /** Writes SOURCE to OUTPUT with each ' as "ft" and each " as "in"; other
    characters that are not plain printable become '?' (with KEEP_HIGH 0 any
    byte outside 0x20 to 0x7E, else only bytes below 0x20, 0x7F and 0xFF).
    OUTPUT must hold twice the length of SOURCE plus one. Returns the number
    of characters written; 0 for null arguments. */
 PELUND_API int psString_symbolsToAlpha(char* output, const char* source, int keep_high);
+/** @} */
 
+/** @{ */
 /** Writes at most MAXIMUM characters of SOURCE to OUTPUT (which must hold
    MAXIMUM + 1); when SOURCE is longer, the end of OUTPUT shows the cut: its
    last characters become MARKER, or "..." for a null MARKER. Returns the
    length of OUTPUT; 0 for a null OUTPUT or SOURCE or MAXIMUM below 4. */
 PELUND_API int psString_truncate(char* output, const char* source, const char* marker,
                                  int maximum);
+/** @} */
 
+/** @{ */
 /** Appends COUNT copies of PAD to TEXT, or as many as fit in CAPACITY
    characters terminator included. Returns the number appended (0 or negative
    when none fitted); a null TEXT returns COUNT and changes nothing. */
 PELUND_API int psStringCat_padWithChars(char* text, char pad, int count, int capacity);
+/** @} */
 
+/** @{ */
 /** Formats the arguments by FORMAT (printf rules) and appends at most SIZE
    characters of the result and a terminator to DESTINATION. Returns the
    length of the whole formatted text, -1 when formatting fails, 0 for a
    null DESTINATION or FORMAT or SIZE <= 0 (nothing appended). */
 PELUND_API int psString_catSizedV(char* destination, int size, const char* format, ...);
+/** @} */
 
+/** @{ */
 /** Replaces in place every unit of TEXT that has no 8-bit form (above U+00FF)
    and every U+00F8 by '~'. A null TEXT is ignored. */
 PELUND_API void FilterNonANSIWChar(ps_char16* text);
+/** @} */
 
+/** @{ */
 /** Returns C lower-cased; only 'A' to 'Z' change. */
 PELUND_API ps_char16 psWChar_towlower(ps_char16 c);
+/** @} */
 
+/** @{ */
 /** Tests NAME against a logical-name PATTERN ('*' runs up to the next pattern
    character, '?' takes one character, no backtracking); with IS_LIST set,
    PATTERN is a list cut at SEPARATOR and any piece may fit. Spaces and tabs
    around both are ignored; CASE_SENSITIVE 0 ignores case. Returns 1 or 0. */
 PELUND_API int psString_CompareLogicalNames2(const char* pattern, const char* name, int is_list,
                                              char separator, int case_sensitive);
+/** @} */
 
+/** @{ */
 /** psString_CompareLogicalNames2 with CASE_SENSITIVE 1. */
 PELUND_API int psString_CompareLogicalNames(const char* pattern, const char* name, int is_list,
                                             char separator);
+/** @} */
 
 PELUND_END_DECLS
 

@@ -3,19 +3,22 @@
 
    Each call takes the next token from SOURCE. Every set is a NUL-terminated
    string of characters (null: no such set):
-     skip       passed over before the token (counted, not copied)
-     trim       cut from the end of the token
-     remove     dropped wherever it occurs in the token (counted, not copied)
-     separator  ends the token and is consumed with it
-     stop       ends the token and is left in place
-     quote      (Ext forms) toggles a quoted state in which separator, stop
-                and remove have no effect; the quote itself is not copied
+
+   | set       | its characters                                               |
+   |-----------|--------------------------------------------------------------|
+   | skip      | are passed over before the token (counted, not copied)       |
+   | trim      | are cut from the end of the token                            |
+   | remove    | are dropped wherever they occur in the token (counted, not copied) |
+   | separator | end the token and are consumed with it                       |
+   | stop      | end the token and are left in place                          |
+   | quote     | (Ext forms) toggle a quoted state in which separator, stop and remove have no effect; the quote itself is not copied |
+
    SIZE limits how many characters of SOURCE are examined; 0 or less means
    all. OUTPUT may be null (only the count is computed); otherwise it must
    hold the examined characters plus a terminator. The result is the number
-   of characters consumed: add it to the position and call again until it is
-   0. A null SOURCE gives 0 and leaves OUTPUT untouched; an empty one gives 0
-   and an empty token. */
+   of characters consumed: add it to the position and call again until it
+   is 0. A null SOURCE gives 0 and leaves OUTPUT untouched; an empty one
+   gives 0 and an empty token. */
 #ifndef PELUND_TOKENS_H
 #define PELUND_TOKENS_H
 

@@ -7,7 +7,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 prefix=$(mktemp -d /tmp/pelund-install.XXXXXX)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
-test -f "$prefix/bin/pelund" && test -f "$prefix/bin/companion-server"
+test -x "$prefix/bin/pelund"
+ls "$prefix"/*bin/companion-server >/dev/null
 
 pc=$(dirname "$(find "$prefix" -name PelundLib.pc)")
 export PKG_CONFIG_PATH=$pc
