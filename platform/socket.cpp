@@ -17,8 +17,12 @@ std::string numericText(const addrinfo* a)
     if (getnameinfo(a->ai_addr, a->ai_addrlen, host, sizeof host, port, sizeof port,
                     NI_NUMERICHOST | NI_NUMERICSERV) != 0)
         return "";
-    std::string text = a->ai_family == AF_INET6 ? "[" + std::string(host) + "]" : host;
-    return text + ":" + port;
+    std::string text;
+    if (a->ai_family == AF_INET6)
+        text.append("[").append(host).append("]");
+    else
+        text.append(host);
+    return text.append(":").append(port);
 }
 
 // Waits for EVENTS on SOCKET: 1 ready, 0 time-out, -1 failure (errno set).
