@@ -25,14 +25,6 @@ PELUND_BEGIN_DECLS
 /** @} */
 
 /** @{ */
-/** Start the socket library (on this platform: note that it runs). Write
-   "Winsock started ok.\n" into MESSAGE (may be null) when it was not
-   running. Return 0, or the platform's error number. */
-PELUND_API int vnServer_startWinsock(char* message);
-PELUND_API int vnServer_startWinsockW(ps_char16* message);
-/** @} */
-
-/** @{ */
 /** Send COMMAND to the server at HOST:PORT and copy at most CAPACITY bytes
    of its answer into RESPONSE (may be null: the answer is dropped), the
    count into *LENGTH (may be null); no terminator is added. MESSAGE is
@@ -44,6 +36,14 @@ PELUND_API int vnServer_sendCommandW(const ps_char16* host, const ps_char16* por
                                      const ps_char16* command, char* response, size_t capacity,
                                      size_t* length, ps_char16* message,
                                      const ps_char16* log_path);
+/** @} */
+
+/** @{ */
+/** Start the socket library (on this platform: note that it runs). Write
+   "Winsock started ok.\n" into MESSAGE (may be null) when it was not
+   running. Return 0, or the platform's error number. */
+PELUND_API int vnServer_startWinsock(char* message);
+PELUND_API int vnServer_startWinsockW(ps_char16* message);
 /** @} */
 
 /** @{ */
