@@ -152,7 +152,7 @@ TEST_P(Cursors, NumericPrecisionAndScale)
     SQLDA r{};
     ASSERT_EQ(vnDBWin_fetchRowByIDA(&r, id), 1);
     EXPECT_EQ(r.precisions[0], 10);
-    if (isPostgres()) {  // SQLite keeps no scale for the column
+    if (GetParam() != "SQLite3") {  // SQLite keeps no scale for the column
         EXPECT_EQ(r.scales[0], 2);
     }
     std::string v = value(r, 0);
