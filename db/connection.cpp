@@ -2,8 +2,11 @@
 // disconnecting, the connect strings and the driver name.
 #include "db/active_database.h"
 #include "db/database_error.h"
+#include "db/statement_handle.h"
+#include "frame/ascii.h"
 #include "pelund/database.h"
 #include "platform/code_page.h"
+#include "platform/db_files.h"
 
 #include <sqlext.h>
 
@@ -27,11 +30,10 @@ const SQLWCHAR* wide(const std::u16string& s) { return reinterpret_cast<const SQ
 
 bool namesFileDsn(const std::u16string& s)
 {
-    std::u16string upper = s;
-    for (char16_t& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = char16_t(c - 'a' + 'A');
-    return upper.find(u"FILEDSN=") != std::u16string::npos;
+    for (size_t at = 0; at < s.size(); ++at)
+        if (startsWithAsciiUpper(std::u16string_view(s).substr(at), std::u16string_view(u"FILEDSN=")))
+            return true;
+    return false;
 }
 
 void releaseEnvironmentIfUnused()
@@ -85,52 +87,57 @@ void checkConformance(SQLHDBC h)
         raise(1015);
 }
 
+// The engine behind the driver and the driver's entry points. On MySQL and
+// MariaDB a backslash in a string literal is an escape character unless the
+// session says otherwise: the library's literals double quotes only, so the
+// session is told to take backslashes as they are.
+void learnDriver(ActiveDatabase& db)
+{
+    SQLWCHAR dbms[256] = {};
+    SQLSMALLINT length = 0;
+    db.engine = Engine::Other;
+    if (SQL_SUCCEEDED(SQLGetInfoW(db.hdbc, SQL_DBMS_NAME, dbms, sizeof dbms, &length)))
+        db.engine = engineNamed(reinterpret_cast<const char16_t*>(dbms));
+    char library[512] = {};
+    db.narrowDriver = false;
+    if (SQL_SUCCEEDED(SQLGetInfo(db.hdbc, SQL_DRIVER_NAME, library, sizeof library, &length)))
+        db.narrowDriver = !loadedObjectDefines(library, "SQLExecDirectW");
+    if (db.engine == Engine::MySql)
+        executeStatement(u"SET SESSION sql_mode = CONCAT(@@SESSION.sql_mode, ',NO_BACKSLASH_ESCAPES')");
+}
+
+}  // namespace
+
 void disconnect()
 {
     ActiveDatabase& db = theDatabase;
-    try {
+    recorded(PS_FAILURE, PS_FAILURE, [] {
         closeConnection(false);
-    } catch (...) {
-        try {
-            recordOtherFailure(0x8000);
-        } catch (...) {
-        }
-    }
+        return PS_SUCCESS;
+    });
     db.connectString.clear();
     db.driverName.clear();
 }
 
+// An other failure counts under 0x8000 before the connection is made and
+// under 0 after it.
 int attach(const std::u16string& text, unsigned options)
 {
     ActiveDatabase& db = theDatabase;
-    int result = PS_FAILURE;
-    try {
-        if (db.hdbc)
-            disconnect();
-        if (!connectWith(text, options))
-            return result;
-        result = PS_SUCCESS;
+    if (db.hdbc)
+        disconnect();
+    int rc = recorded(PS_FAILURE, PS_FAILURE,
+                      [&] { return connectWith(text, options) ? PS_SUCCESS : PS_FAILURE; });
+    if (rc != PS_SUCCESS)
+        return rc;
+    return recorded(PS_SUCCESS, PS_SUCCESS, [&] {
         db.connectString = text;
         parseDriverName();
         return PS_SUCCESS;
-    } catch (const DatabaseError& e) {
-        return recordDatabaseError(e);
-    } catch (...) {
-        try {
-            recordOtherFailure(result);
-        } catch (...) {
-        }
-        return result;
-    }
+    });
 }
 
-bool contains(const std::u16string& name, std::initializer_list<const char*> texts)
-{
-    for (const char* t : texts)
-        if (name.find(std::u16string(t, t + std::strlen(t))) != std::u16string::npos)
-            return true;
-    return false;
-}
+namespace {
 
 // Copies TEXT into exactly SIZE units of BUFFER: the text, then NULs.
 template <class Ch>
@@ -220,6 +227,7 @@ bool connectWith(const std::u16string& s, unsigned options)
     db.fullConnectString = u"ODBC;" + std::u16string(reinterpret_cast<const char16_t*>(completed));
     try {
         checkConformance(db.hdbc);
+        learnDriver(db);
     } catch (...) {
         closeConnection(true);
         throw;
@@ -254,15 +262,7 @@ int parseDriverName()
         at = end + 1;
         if (entry.size() < 7)
             continue;
-        static const char16_t key[] = u"DRIVER=";
-        bool match = true;
-        for (size_t k = 0; k < 7 && match; ++k) {
-            char16_t c = entry[k];
-            if (c >= 'a' && c <= 'z')
-                c = char16_t(c - 'a' + 'A');
-            match = c == key[k];
-        }
-        if (match) {
+        if (startsWithAsciiUpper(entry, std::u16string_view(u"DRIVER="))) {
             db.driverName = std::u16string(entry.substr(7));
             return PS_SUCCESS;
         }
@@ -379,32 +379,5 @@ PELUND_API int vnDBWin_getDriverName(char* buffer)
         return PS_FAILURE;
     }
 }
-
-#define PELUND_PREDICATE(name, ...)                                          \
-    PELUND_API int name(void)                                                \
-    {                                                                        \
-        try {                                                                \
-            return contains(theDatabase.driverName, {__VA_ARGS__}) ? 1 : 0; \
-        } catch (...) {                                                      \
-            return 0;                                                        \
-        }                                                                    \
-    }
-
-PELUND_PREDICATE(vnDBWin_driverIsAS400, "Client Access ODBC Driver (32-bit)")
-PELUND_PREDICATE(vnDBWin_driverIsDBase, "Microsoft dBASE Driver")
-PELUND_PREDICATE(vnDBWin_driverIsInformix, "INFORMIX 3.30 32 BIT", "Informix-CLI 2.5 (32 Bit)")
-PELUND_PREDICATE(vnDBWin_driverIsMSAccess, "Microsoft Access Driver")
-PELUND_PREDICATE(vnDBWin_driverIsMSExcel, "Microsoft Excel Driver")
-PELUND_PREDICATE(vnDBWin_driverIsMSParadox, "Microsoft Paradox Driver")
-PELUND_PREDICATE(vnDBWin_driverIsMSSQL, "SQL Native Client", "SQL Server")
-PELUND_PREDICATE(vnDBWin_driverIsMSText, "Microsoft Text Driver")
-PELUND_PREDICATE(vnDBWin_driverIsMySQL, "MySQL ODBC", "MySQL ODBC 3.51 Driver)", "mySQL")
-PELUND_PREDICATE(vnDBWin_driverIsOracle, "Oracle")
-PELUND_PREDICATE(vnDBWin_driverIsPostgreSQL, "PostgreSQL ANSI")
-PELUND_PREDICATE(vnDBWin_driverIsSybase, "Sybase System 11", "SYBASE ASE ODBC Driver",
-                 "INTERSOLV 3.10 32-BIT Sybase", "Sybase SQL Anywhere 5.0")
-PELUND_PREDICATE(vnDBWin_driverIsVisualFoxPro, "Microsoft Visual FoxPro Driver")
-
-#undef PELUND_PREDICATE
 
 }  // extern "C"
