@@ -8,6 +8,7 @@
 #include "platform/code_page.h"
 #include "platform/db_files.h"
 
+#include <odbcinst.h>
 #include <sqlext.h>
 
 #include <algorithm>
@@ -34,6 +35,63 @@ bool namesFileDsn(const std::u16string& s)
         if (startsWithAsciiUpper(std::u16string_view(s).substr(at), std::u16string_view(u"FILEDSN=")))
             return true;
     return false;
+}
+
+// The value of KEY (upper case, with its "=") in connect string S, braces
+// taken off; empty when absent.
+std::string entryOf(const std::u16string& s, std::u16string_view key)
+{
+    for (size_t at = 0; at < s.size();) {
+        size_t end = s.find(u';', at);
+        if (end == std::u16string::npos)
+            end = s.size();
+        std::u16string_view entry(s.data() + at, end - at);
+        at = end + 1;
+        while (!entry.empty() && entry[0] == u' ')
+            entry.remove_prefix(1);
+        if (!startsWithAsciiUpper(entry, key))
+            continue;
+        entry.remove_prefix(key.size());
+        if (entry.size() >= 2 && entry.front() == u'{' && entry.back() == u'}')
+            entry = entry.substr(1, entry.size() - 2);
+        return utf16ToCodePage(entry);
+    }
+    return std::string();
+}
+
+// The driver library that connect string S leads to, through odbcinst.ini
+// (and odbc.ini for a data source name).
+std::string driverLibraryOf(const std::u16string& s)
+{
+    std::string driver = entryOf(s, u"DRIVER=");
+    char value[512] = {};
+    if (driver.empty()) {
+        std::string dsn = entryOf(s, u"DSN=");
+        if (dsn.empty())
+            return std::string();
+        SQLGetPrivateProfileString(dsn.c_str(), "Driver", "", value, sizeof value, "odbc.ini");
+        driver = value;
+    }
+    if (driver.find('/') != std::string::npos)
+        return driver;
+    value[0] = '\0';
+    SQLGetPrivateProfileString(driver.c_str(), "Driver", "", value, sizeof value, "odbcinst.ini");
+    return value;
+}
+
+// Bounds on every wait that the driver's own options can set, placed before
+// the caller's entries so that the caller's own choice wins. MariaDB's
+// connector waits for a reply without end unless told: it gets a connect
+// time-out (the login time-out) and read and write time-outs a little past
+// the query time-out, which the server enforces itself while it runs.
+std::u16string withDriverTimeouts(const std::u16string& s, const ActiveDatabase& db)
+{
+    if (driverLibraryOf(s).find("maodbc") == std::string::npos)
+        return s;
+    unsigned io = (db.queryTimeoutOff ? 15 : db.queryTimeout) + 2;
+    std::string bounds = "CONN_TIMEOUT=" + std::to_string(db.loginTimeout) +
+                         ";READ_TIMEOUT=" + std::to_string(io) + ";WRITE_TIMEOUT=" + std::to_string(io) + ";";
+    return std::u16string(bounds.begin(), bounds.end()) + s;
 }
 
 void releaseEnvironmentIfUnused()
@@ -211,8 +269,9 @@ bool connectWith(const std::u16string& s, unsigned options)
         std::u16string back = codePageToUtf16(reinterpret_cast<const char*>(out));
         std::memcpy(completed, back.c_str(), std::min<size_t>(back.size() + 1, 1024) * 2);
     } else {
-        r = SQLDriverConnectW(db.hdbc, nullptr, const_cast<SQLWCHAR*>(wide(s)), SQL_NTS, completed,
-                              1024, &length, mode);
+        std::u16string bounded = withDriverTimeouts(s, db);
+        r = SQLDriverConnectW(db.hdbc, nullptr, const_cast<SQLWCHAR*>(wide(bounded)), SQL_NTS,
+                              completed, 1024, &length, mode);
     }
     if (r == SQL_NO_DATA) {
         closeConnection(true);
