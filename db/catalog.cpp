@@ -7,6 +7,7 @@
 #include "db/database_error.h"
 #include "db/sqlda.h"
 #include "db/statement_handle.h"
+#include "frame/guard.h"
 #include "pelund/database_tables.h"
 #include "platform/code_page.h"
 
@@ -254,37 +255,25 @@ PELUND_API int vnDBWin_findTableA(const char* name)
     return recorded(0, 0, [&] { return tableExists(codePageToUtf16(name)) ? 1 : 0; });
 }
 
+// Through the 8-bit code page, as the 8-bit form would receive the name.
 PELUND_API int vnDBWin_findTableW(const ps_char16* name)
 {
     if (!name)
         return 0;
-    try {
-        return vnDBWin_findTableA(utf16ToCodePage(name).c_str());
-    } catch (...) {
-        return 0;
-    }
+    return recorded(0, 0, [&] {
+        std::string narrow = utf16ToCodePage(name);
+        return !narrow.empty() && tableExists(codePageToUtf16(narrow.c_str())) ? 1 : 0;
+    });
 }
 
 PELUND_API int vnDBWin_describeTableA(SQLDA* record, const char* table)
 {
-    std::u16string name;
-    try {
-        name = codePageToUtf16(table);
-    } catch (...) {
-        return PS_FAILURE;
-    }
-    return describeTable<char>(record, name);
+    return guarded(PS_FAILURE, [&] { return describeTable<char>(record, codePageToUtf16(table)); });
 }
 
 PELUND_API int vnDBWin_describeTableW(SQLDA* record, const ps_char16* table)
 {
-    std::u16string name;
-    try {
-        name = table ? table : u"";
-    } catch (...) {
-        return PS_FAILURE;
-    }
-    return describeTable<char16_t>(record, name);
+    return guarded(PS_FAILURE, [&] { return describeTable<char16_t>(record, table ? table : u""); });
 }
 
 }  // extern "C"

@@ -4,6 +4,7 @@
 #include "db/database_error.h"
 #include "db/statement_handle.h"
 #include "frame/ascii.h"
+#include "frame/guard.h"
 #include "pelund/database.h"
 #include "platform/code_page.h"
 #include "platform/db_files.h"
@@ -136,13 +137,13 @@ void checkConformance(SQLHDBC h)
     if (!SQL_SUCCEEDED(r))
         throw databaseError(r, h);
     if (api == 0)
-        raise(1014);
+        throwLibraryCode(PS_DB_API_NOT_CONFORMING);
     SQLSMALLINT grammar = 0;
     r = SQLGetInfo(h, SQL_ODBC_SQL_CONFORMANCE, &grammar, sizeof grammar, nullptr);
     if (!SQL_SUCCEEDED(r))
         throw databaseError(r, h);
     if (grammar < 0)
-        raise(1015);
+        throwLibraryCode(PS_DB_SQL_NOT_CONFORMING);
 }
 
 // The engine behind the driver and the driver's entry points. On MySQL and
@@ -219,10 +220,10 @@ SQLHENV environmentHandle()
 
 ActiveDatabase::~ActiveDatabase()
 {
-    try {
+    guarded(0, [] {
         closeConnection(true);
-    } catch (...) {
-    }
+        return 0;
+    });
     releaseEnvironmentIfUnused();
 }
 
@@ -337,35 +338,23 @@ extern "C" {
 
 PELUND_API int vnDBWin_attachDatabaseA(const char* connect_string)
 {
-    std::u16string text;
-    try {
-        text = codePageToUtf16(connect_string);
-    } catch (...) {
-        return recorded(PS_FAILURE, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
-    }
-    return attach(text, optionNoPrompt);
+    return recorded(PS_FAILURE, PS_FAILURE,
+                    [&] { return attach(codePageToUtf16(connect_string), optionNoPrompt); });
 }
 
+// Through the 8-bit code page, as the 8-bit form would receive the text.
 PELUND_API int vnDBWin_attachDatabaseW(const ps_char16* connect_string)
 {
-    std::string narrow;
-    try {
-        narrow = utf16ToCodePage(connect_string ? std::u16string_view(connect_string) : u"");
-    } catch (...) {
-        return recorded(PS_FAILURE, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
-    }
-    return vnDBWin_attachDatabaseA(narrow.c_str());
+    return recorded(PS_FAILURE, PS_FAILURE, [&] {
+        std::string narrow = utf16ToCodePage(connect_string ? std::u16string_view(connect_string) : u"");
+        return attach(codePageToUtf16(narrow.c_str()), optionNoPrompt);
+    });
 }
 
 PELUND_API int vnDBWin_attachDatabaseExtW(const ps_char16* connect_string, unsigned int options)
 {
-    std::u16string text;
-    try {
-        text = connect_string ? connect_string : u"";
-    } catch (...) {
-        return recorded(PS_FAILURE, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
-    }
-    return attach(text, options);
+    return recorded(PS_FAILURE, PS_FAILURE,
+                    [&] { return attach(connect_string ? connect_string : u"", options); });
 }
 
 PELUND_API int OpenDB(void)
@@ -383,14 +372,13 @@ PELUND_API int vnDBWin_getActiveDatabaseA(char* connect_string, char* full_conne
     ActiveDatabase& db = theDatabase;
     if (db.connectString.empty() && db.fullConnectString.empty())
         return 0;
-    try {
+    return guarded(1, [&] {
         if (connect_string)
             copyFull(connect_string, utf16ToCodePage(db.connectString), 256);
         if (full_connect_string)
             copyFull(full_connect_string, utf16ToCodePage(db.fullConnectString), 1024);
-    } catch (...) {
-    }
-    return 1;
+        return 1;
+    });
 }
 
 PELUND_API int vnDBWin_getActiveDatabaseW(ps_char16* connect_string,
@@ -409,11 +397,11 @@ PELUND_API int vnDBWin_getActiveDatabaseW(ps_char16* connect_string,
 PELUND_API const char* vnDBWin_getConnectStringA(void)
 {
     static char area[256];
-    try {
+    area[0] = '\0';
+    guarded(0, [] {
         copyFull(area, utf16ToCodePage(theDatabase.fullConnectString), 255);
-    } catch (...) {
-        area[0] = '\0';
-    }
+        return 0;
+    });
     area[255] = '\0';
     return area;
 }
@@ -430,13 +418,11 @@ PELUND_API int vnDBWin_getDriverName(char* buffer)
 {
     if (!buffer || theDatabase.driverName.empty())
         return PS_FAILURE;
-    try {
+    return guarded(PS_FAILURE, [&] {
         std::string name = utf16ToCodePage(theDatabase.driverName);
         std::memcpy(buffer, name.c_str(), name.size() + 1);
         return PS_SUCCESS;
-    } catch (...) {
-        return PS_FAILURE;
-    }
+    });
 }
 
 }  // extern "C"

@@ -257,7 +257,7 @@ PELUND_API char* vnDBUtils_getColumnNamesList(const SQLDA* record)
 {
     if (!record || record->numColumns <= 0 || !record->names)
         return nullptr;
-    try {
+    return guarded<char*>(nullptr, [&] {
         std::string out;
         for (int i = 0; i < record->numColumns; ++i) {
             if (i > 0)
@@ -266,27 +266,17 @@ PELUND_API char* vnDBUtils_getColumnNamesList(const SQLDA* record)
                 out += static_cast<const char*>(record->names[i]);
         }
         return heapCopy(out);
-    } catch (...) {
-        return nullptr;
-    }
+    });
 }
 
 PELUND_API char* vnDBUtils_getColumnValuesListA(const SQLDA* record)
 {
-    try {
-        return valuesList<char>(record);
-    } catch (...) {
-        return nullptr;
-    }
+    return guarded<char*>(nullptr, [&] { return valuesList<char>(record); });
 }
 
 PELUND_API ps_char16* vnDBUtils_getColumnValuesListW(const SQLDA* record)
 {
-    try {
-        return valuesList<char16_t>(record);
-    } catch (...) {
-        return nullptr;
-    }
+    return guarded<ps_char16*>(nullptr, [&] { return valuesList<char16_t>(record); });
 }
 
 PELUND_API int vnDBUtils_getNumTableRowsA(const char* table)

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <link.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -48,5 +49,7 @@ bool loadedObjectDefines(std::string_view file, const char* symbol)
     dlclose(handle);
     return own;
 }
+
+bool changeWorkingFolder(const char* folder) { return chdir(folder) == 0; }
 
 }  // namespace pelund
