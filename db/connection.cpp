@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 namespace pelund {
 namespace {
@@ -38,9 +39,10 @@ bool namesFileDsn(const std::u16string& s)
     return false;
 }
 
-// The value of KEY (upper case, with its "=") in connect string S, braces
-// taken off; empty when absent.
-std::string entryOf(const std::u16string& s, std::u16string_view key)
+// The value of the first entry of connect string S that starts with KEY
+// (upper case, with its "="; ASCII case ignored), as it stands. Entries are
+// split at ";" (braces are not special); none: no value.
+std::optional<std::u16string_view> entryValue(const std::u16string& s, std::u16string_view key)
 {
     for (size_t at = 0; at < s.size();) {
         size_t end = s.find(u';', at);
@@ -48,16 +50,19 @@ std::string entryOf(const std::u16string& s, std::u16string_view key)
             end = s.size();
         std::u16string_view entry(s.data() + at, end - at);
         at = end + 1;
-        while (!entry.empty() && entry[0] == u' ')
-            entry.remove_prefix(1);
-        if (!startsWithAsciiUpper(entry, key))
-            continue;
-        entry.remove_prefix(key.size());
-        if (entry.size() >= 2 && entry.front() == u'{' && entry.back() == u'}')
-            entry = entry.substr(1, entry.size() - 2);
-        return utf16ToCodePage(entry);
+        if (startsWithAsciiUpper(entry, key))
+            return entry.substr(key.size());
     }
-    return std::string();
+    return std::nullopt;
+}
+
+// The same value in the 8-bit code page, braces taken off; empty when absent.
+std::string entryOf(const std::u16string& s, std::u16string_view key)
+{
+    std::u16string_view value = entryValue(s, key).value_or(u"");
+    if (value.size() >= 2 && value.front() == u'{' && value.back() == u'}')
+        value = value.substr(1, value.size() - 2);
+    return utf16ToCodePage(value);
 }
 
 // The driver library that connect string S leads to, through odbcinst.ini
@@ -313,19 +318,9 @@ int parseDriverName()
     ActiveDatabase& db = theDatabase;
     if (!db.hdbc || db.fullConnectString.empty())
         return PS_FAILURE;
-    const std::u16string& s = db.fullConnectString;
-    for (size_t at = 0; at < s.size();) {
-        size_t end = s.find(u';', at);
-        if (end == std::u16string::npos)
-            end = s.size();
-        std::u16string_view entry(s.data() + at, end - at);
-        at = end + 1;
-        if (entry.size() < 7)
-            continue;
-        if (startsWithAsciiUpper(entry, std::u16string_view(u"DRIVER="))) {
-            db.driverName = std::u16string(entry.substr(7));
-            return PS_SUCCESS;
-        }
+    if (auto value = entryValue(db.fullConnectString, u"DRIVER=")) {
+        db.driverName = std::u16string(*value);
+        return PS_SUCCESS;
     }
     return PS_FAILURE;
 }
