@@ -147,7 +147,9 @@ int describeDatabase(Ch*** names, int* count)
                 name = list[k];
             array[k] = static_cast<Ch*>(std::malloc((name.size() + 1) * sizeof(Ch)));
             if (!array[k]) {
-                vnDBWin_freeStringsArrayA(reinterpret_cast<void**>(array), int(k));
+                for (size_t made = 0; made < k; ++made)
+                    std::free(array[made]);
+                std::free(array);
                 throw std::bad_alloc();
             }
             std::memcpy(array[k], name.c_str(), (name.size() + 1) * sizeof(Ch));

@@ -29,7 +29,6 @@ void check(SQLRETURN r, SQLHDBC hdbc, SQLHSTMT hstmt, bool allowNoData = false);
 
 // Throws a DatabaseError with a library code (PS_DB_..., 1001 to 1028).
 [[noreturn]] void throwLibraryCode(int16_t libraryCode);
-[[noreturn]] inline void raise(int16_t libraryCode) { throwLibraryCode(libraryCode); }
 
 int recordDatabaseError(const DatabaseError& e);
 int recordDatabaseErrorForStatement(const DatabaseError& e, const std::u16string& statement);
