@@ -82,7 +82,8 @@ bool postgresServer(const char* command)
 
 std::string errorText(int code)
 {
-    std::string buffer(1 << 16, '\0');
+    // Room for a message that quotes a statement of a few MiB.
+    std::string buffer(1 << 23, '\0');
     if (!vnDBWin_getErrorTextA(buffer.data(), code))
         return "<none>";
     return buffer.c_str();
