@@ -170,7 +170,7 @@ int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc, bool readValues = true)
         } catch (const DatabaseError& e) {
             recordDatabaseError(e);
         } catch (...) {
-            recordOtherFailure(0x8000);
+            recordOtherFailure(PS_FAILURE);
             result = PS_FAILURE;
         }
         if constexpr (sizeof(Ch) == 1)
