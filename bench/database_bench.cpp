@@ -9,6 +9,8 @@
 //     --socket=$d/sock --skip-grant-tables &   (as root also --user=root)
 //   mariadb -h 127.0.0.1 -P PORT -e 'CREATE DATABASE pelund'
 #include "pelund/database.h"
+#include "pelund/database_tables.h"
+#include "platform/debug_output.h"
 
 #include <benchmark/benchmark.h>
 #include <sql.h>
@@ -231,3 +233,167 @@ void registerAll()
 const int registered = (registerAll(), 0);
 
 }  // namespace
+
+// Copying a table of 20,000 rows x 6 columns from SQLite into SQLite,
+// PostgreSQL and MariaDB: the library's copy against a plain program that
+// reads the same rows and runs the same CREATE and one auto-committed
+// INSERT per row on one connection.
+namespace copybench {
+
+const int kRows = 20000;
+
+struct Destination {
+    std::string name, connect;
+};
+
+std::string sourceConnect()
+{
+    return "DRIVER={SQLite3};Database=/tmp/pelund-copy-bench-" + std::to_string(getuid()) + ".db;";
+}
+
+std::u16string wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+
+bool prepareSource()
+{
+    if (vnDBWin_attachDatabaseA(sourceConnect().c_str()) != 0)
+        return false;
+    vnDBWin_processSQLA("DROP TABLE IF EXISTS copy_src");
+    int rc = vnDBWin_processSQLA(
+        "CREATE TABLE copy_src (id INTEGER, name VARCHAR(40), amount DECIMAL(10,2), label TEXT, "
+        "kind INTEGER, seen TIMESTAMP)");
+    rc |= vnDBWin_processSQLA(
+        "INSERT INTO copy_src WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+        "WHERE x < 20000) SELECT x, 'name ' || x, x * 1.25, 'label of ' || x, x % 7, "
+        "'2024-03-01 12:30:00' FROM c");
+    vnDBWin_disconnectDatabase();
+    return rc == 0;
+}
+
+// The library: the whole copy, CREATE included.
+bool copyOurs(const Destination& d)
+{
+    return vnDBWin_copyTableExtW(wide(sourceConnect()).c_str(), u"copy_src", wide(d.connect).c_str(),
+                                 u"copy_dst", nullptr, nullptr) == 0;
+}
+
+SQLHDBC connectPlain(SQLHENV env, const std::string& connect)
+{
+    SQLHDBC dbc = nullptr;
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    SQLCHAR out[1024];
+    SQLSMALLINT outLength;
+    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, (SQLCHAR*)connect.c_str(), SQL_NTS, out,
+                                        sizeof out, &outLength, SQL_DRIVER_NOPROMPT))) {
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        return nullptr;
+    }
+    return dbc;
+}
+
+bool runPlain(SQLHDBC dbc, const std::string& statement)
+{
+    SQLHSTMT st;
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
+    SQLRETURN r = SQLExecDirect(st, (SQLCHAR*)statement.c_str(), SQL_NTS);
+    SQLFreeHandle(SQL_HANDLE_STMT, st);
+    return SQL_SUCCEEDED(r) || r == SQL_NO_DATA;
+}
+
+// The plain program: read the rows, drop, the same CREATE, one INSERT per
+// row in auto-commit.
+bool copyPlain(SQLHENV env, const Destination& d, const std::string& create)
+{
+    SQLHDBC src = connectPlain(env, sourceConnect());
+    SQLHDBC dst = connectPlain(env, d.connect);
+    bool ok = src && dst;
+    if (ok) {
+        runPlain(dst, "DROP TABLE copy_dst");
+        ok = runPlain(dst, create);
+        SQLHSTMT st;
+        SQLAllocHandle(SQL_HANDLE_STMT, src, &st);
+        SQLExecDirect(st, (SQLCHAR*)"SELECT id, name, amount, label, kind, seen FROM copy_src", SQL_NTS);
+        char cell[6][256];
+        SQLLEN length;
+        while (ok && SQL_SUCCEEDED(SQLFetch(st))) {
+            for (SQLUSMALLINT c = 0; c < 6; ++c)
+                SQLGetData(st, SQLUSMALLINT(c + 1), SQL_C_CHAR, cell[c], sizeof cell[c], &length);
+            ok = runPlain(dst, std::string("INSERT INTO copy_dst (id, name, amount, label, kind, seen) VALUES (") +
+                                   cell[0] + ", '" + cell[1] + "', " + cell[2] + ", '" + cell[3] + "', " +
+                                   cell[4] + ", '" + cell[5] + "');");
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, st);
+    }
+    for (SQLHDBC h : {src, dst})
+        if (h) {
+            SQLDisconnect(h);
+            SQLFreeHandle(SQL_HANDLE_DBC, h);
+        }
+    return ok;
+}
+
+// The CREATE that the library wrote for the destination, as the plain
+// program's own.
+std::string createOf(const Destination& d)
+{
+    std::string create;
+    pelund::setDebugOutputHook([&](std::string_view line) {
+        const std::string_view head = "SQL Create syntax: ";
+        if (line.substr(0, head.size()) == head)
+            create = std::string(line.substr(head.size(), line.size() - head.size() - 1));
+    });
+    bool ok = copyOurs(d);
+    pelund::setDebugOutputHook({});
+    return ok ? create : std::string();
+}
+
+void measure(benchmark::State& state, Destination d, bool timeOurs)
+{
+    SQLHENV env = nullptr;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, 0);
+    std::string create = prepareSource() ? createOf(d) : std::string();
+    if (create.empty()) {
+        SQLFreeHandle(SQL_HANDLE_ENV, env);
+        state.SkipWithError("cannot copy the table");
+        return;
+    }
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        bool ok = timeOurs ? copyOurs(d) : copyPlain(env, d, create);
+        auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        if (!ok)
+            state.SkipWithError("the copy failed");
+    }
+    vnDBWin_disconnectDatabase();
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+}
+
+void ours(benchmark::State& state, Destination d) { measure(state, d, true); }
+void peer(benchmark::State& state, Destination d) { measure(state, d, false); }
+
+void registerAll()
+{
+    std::vector<Destination> destinations{
+        {"sqlite", "DRIVER={SQLite3};Database=/tmp/pelund-copy-bench-dst-" + std::to_string(getuid()) + ".db;"}};
+    if (const char* port = std::getenv("PELUND_PG_PORT"))
+        destinations.push_back({"postgresql", std::string("DRIVER={PostgreSQL Unicode};Servername=127.0.0.1;Port=") +
+                                                  port + ";Database=pelund;UID=pelund;PWD=pelund;"});
+    if (const char* port = std::getenv("PELUND_MARIADB_PORT"))
+        destinations.push_back({"mariadb", std::string("DRIVER={MariaDB Unicode};SERVER=127.0.0.1;PORT=") + port +
+                                               ";DATABASE=pelund;UID=pelund;PWD=pelund;"});
+    for (const Destination& d : destinations) {
+        benchmark::RegisterBenchmark(("db_copy_20k_" + d.name + "/peer").c_str(), peer, d)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(1);
+        benchmark::RegisterBenchmark(("db_copy_20k_" + d.name + "/ours").c_str(), ours, d)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime()
+            ->Iterations(1);
+    }
+}
+
+const int registered = (registerAll(), 0);
+
+}  // namespace copybench

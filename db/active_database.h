@@ -4,6 +4,8 @@
 #ifndef PELUND_DB_ACTIVE_DATABASE_H
 #define PELUND_DB_ACTIVE_DATABASE_H
 
+#include "db/driver_kind.h"
+
 #include <sql.h>
 #include <sqlext.h>
 
@@ -61,6 +63,11 @@ struct ActiveDatabase {
     std::u16string fullConnectString;
     std::u16string connectString;
     std::u16string driverName;
+    // Learnt at every connect: the engine the driver reports, and whether the
+    // driver has no UTF-16 entry points (statements then go to it as UTF-8
+    // through the 8-bit ones, whatever the process's locale).
+    Engine engine = Engine::Other;
+    bool narrowDriver = false;
     std::map<uint16_t, std::unique_ptr<Cursor>> cursors;
     uint16_t nextCursorId = 1;
     uint16_t highestCursorId = 1;
@@ -86,6 +93,14 @@ void closeConnection(bool afterFailure);
 // Applies the query time-out to a new statement, switching it off for good
 // when the driver refuses it.
 void applyQueryTimeout(SQLHSTMT hstmt);
+
+// Attach: disconnects, connects with TEXT and OPTIONS, finds the driver
+// name; 0, 0x8000 when not connected, or a DatabaseError's code (recorded).
+int attach(const std::u16string& text, unsigned options);
+
+// Disconnect: closes the connection and empties the caller's connect string
+// and the driver name.
+void disconnect();
 
 // The driver name from fullConnectString; 0 or 0x8000.
 int parseDriverName();

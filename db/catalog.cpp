@@ -1,10 +1,13 @@
 // The table catalog (a small record set over SQLTables) and the column
 // description of a table.
+#include "db/catalog.h"
+
 #include "db/active_database.h"
 #include "db/cursor_rows.h"
 #include "db/database_error.h"
 #include "db/sqlda.h"
 #include "db/statement_handle.h"
+#include "frame/guard.h"
 #include "pelund/database_tables.h"
 #include "platform/code_page.h"
 
@@ -15,6 +18,19 @@
 
 namespace pelund {
 namespace {
+
+// The database that the connection is in, where the driver has catalogs
+// (MySQL and MariaDB: the current database); empty otherwise.
+std::string currentCatalog(SQLHDBC hdbc)
+{
+    if (activeDatabase().engine != Engine::MySql)
+        return std::string();
+    char name[256] = {};
+    SQLINTEGER length = 0;
+    if (!SQL_SUCCEEDED(SQLGetConnectAttr(hdbc, SQL_ATTR_CURRENT_CATALOG, name, sizeof name - 1, &length)))
+        return std::string();
+    return name;
+}
 
 // The least record set over the catalog: a statement, the current row's
 // five columns and an end flag. Filters are empty: the whole catalog.
@@ -36,9 +52,14 @@ public:
         }
         try {
             applyQueryTimeout(h_);
+            // The user's tables and views of the current database: not the
+            // system schemas' (whose names, such as columns or events, would
+            // otherwise be taken for the user's), not another database's.
+            std::string catalog = currentCatalog(db.hdbc);
+            SQLCHAR types[] = "TABLE,VIEW";
             SQLRETURN r = untilDone([&] {
-                return SQLTables(h_, nullptr, SQL_NTS, nullptr, SQL_NTS, nullptr, SQL_NTS,
-                                 nullptr, SQL_NTS);
+                return SQLTables(h_, catalog.empty() ? nullptr : reinterpret_cast<SQLCHAR*>(catalog.data()),
+                                 SQL_NTS, nullptr, SQL_NTS, nullptr, SQL_NTS, types, SQL_NTS);
             });
             if (!SQL_SUCCEEDED(r) && r != SQL_NEED_DATA && r != SQL_NO_DATA)
                 throw databaseError(r, db.hdbc, h_);
@@ -126,7 +147,9 @@ int describeDatabase(Ch*** names, int* count)
                 name = list[k];
             array[k] = static_cast<Ch*>(std::malloc((name.size() + 1) * sizeof(Ch)));
             if (!array[k]) {
-                vnDBWin_freeStringsArrayA(reinterpret_cast<void**>(array), int(k));
+                for (size_t made = 0; made < k; ++made)
+                    std::free(array[made]);
+                std::free(array);
                 throw std::bad_alloc();
             }
             std::memcpy(array[k], name.c_str(), (name.size() + 1) * sizeof(Ch));
@@ -138,12 +161,10 @@ int describeDatabase(Ch*** names, int* count)
 }
 
 template <class Ch>
-int describeTable(SQLDA* record, const std::u16string& table)
+int describeInto(SQLDA* record, const std::u16string& table)
 {
-    if (!record)
-        return PS_FAILURE;
     std::memset(record, 0, sizeof *record);
-    return recorded(0x8000, 0x8000, [&] {
+    {
         ActiveDatabase& db = activeDatabase();
         std::u16string statement = u"SELECT * FROM " + table + u";";
         if (statement.size() > 511)
@@ -154,10 +175,7 @@ int describeTable(SQLDA* record, const std::u16string& table)
             return 0;
         }
         applyQueryTimeout(set.hstmt);
-        check(untilDone([&] {
-                  return SQLExecDirectW(set.hstmt, sqlText(statement), SQLINTEGER(statement.size()));
-              }),
-              db.hdbc, set.hstmt, true);
+        check(execDirect(set.hstmt, statement), db.hdbc, set.hstmt, true);
         describeColumns(set, db.hdbc);
         set.atEnd = false;
         advance(set, db.hdbc);
@@ -166,10 +184,56 @@ int describeTable(SQLDA* record, const std::u16string& table)
         else
             fillRowW(record, &set);
         return 0;
-    });
+    }
+}
+
+template <class Ch>
+int describeTable(SQLDA* record, const std::u16string& table)
+{
+    if (!record)
+        return PS_FAILURE;
+    std::memset(record, 0, sizeof *record);
+    return recorded(PS_FAILURE, PS_FAILURE, [&] { return describeInto<Ch>(record, table); });
 }
 
 }  // namespace
+
+bool tableExists(const std::u16string& name)
+{
+    CTables tables;
+    if (!tables.open())
+        return false;
+    for (; !tables.atEnd(); tables.moveNext())
+        if (sameIgnoringCase(codePageToUtf16(tables.tableName), name))
+            return true;
+    return false;
+}
+
+int describeTableW(SQLDA* record, const std::u16string& table)
+{
+    return describeInto<char16_t>(record, table);
+}
+
+int64_t rowCount(const std::u16string& table)
+{
+    ActiveDatabase& db = activeDatabase();
+    if (!db.hdbc)
+        throw databaseError(SQL_INVALID_HANDLE);
+    SQLHSTMT h = nullptr;
+    if (!SQL_SUCCEEDED(SQLAllocStmt(db.hdbc, &h)))
+        throw databaseError(SQL_INVALID_HANDLE);
+    StatementHandle statement(h);
+    applyQueryTimeout(h);
+    std::u16string query = u"SELECT COUNT(*) FROM " + table + u";";
+    check(execDirect(h, query), db.hdbc, h);
+    check(untilDone([&] { return SQLFetch(h); }), db.hdbc, h);
+    SQLBIGINT count = 0;
+    SQLLEN indicator = 0;
+    check(untilDone([&] { return SQLGetData(h, 1, SQL_C_SBIGINT, &count, sizeof count, &indicator); }),
+          db.hdbc, h);
+    return indicator == SQL_NULL_DATA ? 0 : int64_t(count);
+}
+
 }  // namespace pelund
 
 using namespace pelund;
@@ -190,49 +254,28 @@ PELUND_API int vnDBWin_findTableA(const char* name)
 {
     if (!name || !*name)
         return 0;
-    return recorded(0, 0, [&] {
-        std::u16string wanted = codePageToUtf16(name);
-        CTables tables;
-        if (!tables.open())
-            return 0;
-        for (; !tables.atEnd(); tables.moveNext())
-            if (sameIgnoringCase(codePageToUtf16(tables.tableName), wanted))
-                return 1;
-        return 0;
-    });
+    return recorded(0, 0, [&] { return tableExists(codePageToUtf16(name)) ? 1 : 0; });
 }
 
+// Through the 8-bit code page, as the 8-bit form would receive the name.
 PELUND_API int vnDBWin_findTableW(const ps_char16* name)
 {
     if (!name)
         return 0;
-    try {
-        return vnDBWin_findTableA(utf16ToCodePage(name).c_str());
-    } catch (...) {
-        return 0;
-    }
+    return recorded(0, 0, [&] {
+        std::string narrow = utf16ToCodePage(name);
+        return !narrow.empty() && tableExists(codePageToUtf16(narrow.c_str())) ? 1 : 0;
+    });
 }
 
 PELUND_API int vnDBWin_describeTableA(SQLDA* record, const char* table)
 {
-    std::u16string name;
-    try {
-        name = codePageToUtf16(table);
-    } catch (...) {
-        return PS_FAILURE;
-    }
-    return describeTable<char>(record, name);
+    return guarded(PS_FAILURE, [&] { return describeTable<char>(record, codePageToUtf16(table)); });
 }
 
 PELUND_API int vnDBWin_describeTableW(SQLDA* record, const ps_char16* table)
 {
-    std::u16string name;
-    try {
-        name = table ? table : u"";
-    } catch (...) {
-        return PS_FAILURE;
-    }
-    return describeTable<char16_t>(record, name);
+    return guarded(PS_FAILURE, [&] { return describeTable<char16_t>(record, table ? table : u""); });
 }
 
 }  // extern "C"

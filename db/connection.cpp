@@ -2,14 +2,20 @@
 // disconnecting, the connect strings and the driver name.
 #include "db/active_database.h"
 #include "db/database_error.h"
+#include "db/statement_handle.h"
+#include "frame/ascii.h"
+#include "frame/guard.h"
 #include "pelund/database.h"
 #include "platform/code_page.h"
+#include "platform/db_files.h"
 
+#include <odbcinst.h>
 #include <sqlext.h>
 
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <optional>
 
 namespace pelund {
 namespace {
@@ -27,11 +33,71 @@ const SQLWCHAR* wide(const std::u16string& s) { return reinterpret_cast<const SQ
 
 bool namesFileDsn(const std::u16string& s)
 {
-    std::u16string upper = s;
-    for (char16_t& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = char16_t(c - 'a' + 'A');
-    return upper.find(u"FILEDSN=") != std::u16string::npos;
+    for (size_t at = 0; at < s.size(); ++at)
+        if (startsWithAsciiUpper(std::u16string_view(s).substr(at), std::u16string_view(u"FILEDSN=")))
+            return true;
+    return false;
+}
+
+// The value of the first entry of connect string S that starts with KEY
+// (upper case, with its "="; ASCII case ignored), as it stands. Entries are
+// split at ";" (braces are not special); none: no value.
+std::optional<std::u16string_view> entryValue(const std::u16string& s, std::u16string_view key)
+{
+    for (size_t at = 0; at < s.size();) {
+        size_t end = s.find(u';', at);
+        if (end == std::u16string::npos)
+            end = s.size();
+        std::u16string_view entry(s.data() + at, end - at);
+        at = end + 1;
+        if (startsWithAsciiUpper(entry, key))
+            return entry.substr(key.size());
+    }
+    return std::nullopt;
+}
+
+// The same value in the 8-bit code page, braces taken off; empty when absent.
+std::string entryOf(const std::u16string& s, std::u16string_view key)
+{
+    std::u16string_view value = entryValue(s, key).value_or(u"");
+    if (value.size() >= 2 && value.front() == u'{' && value.back() == u'}')
+        value = value.substr(1, value.size() - 2);
+    return utf16ToCodePage(value);
+}
+
+// The driver library that connect string S leads to, through odbcinst.ini
+// (and odbc.ini for a data source name).
+std::string driverLibraryOf(const std::u16string& s)
+{
+    std::string driver = entryOf(s, u"DRIVER=");
+    char value[512] = {};
+    if (driver.empty()) {
+        std::string dsn = entryOf(s, u"DSN=");
+        if (dsn.empty())
+            return std::string();
+        SQLGetPrivateProfileString(dsn.c_str(), "Driver", "", value, sizeof value, "odbc.ini");
+        driver = value;
+    }
+    if (driver.find('/') != std::string::npos)
+        return driver;
+    value[0] = '\0';
+    SQLGetPrivateProfileString(driver.c_str(), "Driver", "", value, sizeof value, "odbcinst.ini");
+    return value;
+}
+
+// Bounds on every wait that the driver's own options can set, placed before
+// the caller's entries so that the caller's own choice wins. MariaDB's
+// connector waits for a reply without end unless told: it gets a connect
+// time-out (the login time-out) and read and write time-outs a little past
+// the query time-out, which the server enforces itself while it runs.
+std::u16string withDriverTimeouts(const std::u16string& s, const ActiveDatabase& db)
+{
+    if (driverLibraryOf(s).find("maodbc") == std::string::npos)
+        return s;
+    unsigned io = (db.queryTimeoutOff ? 15 : db.queryTimeout) + 2;
+    std::string bounds = "CONN_TIMEOUT=" + std::to_string(db.loginTimeout) +
+                         ";READ_TIMEOUT=" + std::to_string(io) + ";WRITE_TIMEOUT=" + std::to_string(io) + ";";
+    return std::u16string(bounds.begin(), bounds.end()) + s;
 }
 
 void releaseEnvironmentIfUnused()
@@ -76,61 +142,66 @@ void checkConformance(SQLHDBC h)
     if (!SQL_SUCCEEDED(r))
         throw databaseError(r, h);
     if (api == 0)
-        raise(1014);
+        throwLibraryCode(PS_DB_API_NOT_CONFORMING);
     SQLSMALLINT grammar = 0;
     r = SQLGetInfo(h, SQL_ODBC_SQL_CONFORMANCE, &grammar, sizeof grammar, nullptr);
     if (!SQL_SUCCEEDED(r))
         throw databaseError(r, h);
     if (grammar < 0)
-        raise(1015);
+        throwLibraryCode(PS_DB_SQL_NOT_CONFORMING);
 }
+
+// The engine behind the driver and the driver's entry points. On MySQL and
+// MariaDB a backslash in a string literal is an escape character unless the
+// session says otherwise: the library's literals double quotes only, so the
+// session is told to take backslashes as they are.
+void learnDriver(ActiveDatabase& db)
+{
+    SQLWCHAR dbms[256] = {};
+    SQLSMALLINT length = 0;
+    db.engine = Engine::Other;
+    if (SQL_SUCCEEDED(SQLGetInfoW(db.hdbc, SQL_DBMS_NAME, dbms, sizeof dbms, &length)))
+        db.engine = engineNamed(reinterpret_cast<const char16_t*>(dbms));
+    char library[512] = {};
+    db.narrowDriver = false;
+    if (SQL_SUCCEEDED(SQLGetInfo(db.hdbc, SQL_DRIVER_NAME, library, sizeof library, &length)))
+        db.narrowDriver = !loadedObjectDefines(library, "SQLExecDirectW");
+    if (db.engine == Engine::MySql)
+        executeStatement(u"SET SESSION sql_mode = CONCAT(@@SESSION.sql_mode, ',NO_BACKSLASH_ESCAPES')");
+}
+
+}  // namespace
 
 void disconnect()
 {
     ActiveDatabase& db = theDatabase;
-    try {
+    recorded(PS_FAILURE, PS_FAILURE, [] {
         closeConnection(false);
-    } catch (...) {
-        try {
-            recordOtherFailure(0x8000);
-        } catch (...) {
-        }
-    }
+        return PS_SUCCESS;
+    });
     db.connectString.clear();
     db.driverName.clear();
 }
 
+// An other failure counts under 0x8000 before the connection is made and
+// under 0 after it.
 int attach(const std::u16string& text, unsigned options)
 {
     ActiveDatabase& db = theDatabase;
-    int result = PS_FAILURE;
-    try {
-        if (db.hdbc)
-            disconnect();
-        if (!connectWith(text, options))
-            return result;
-        result = PS_SUCCESS;
+    if (db.hdbc)
+        disconnect();
+    int rc = recorded(PS_FAILURE, PS_FAILURE,
+                      [&] { return connectWith(text, options) ? PS_SUCCESS : PS_FAILURE; });
+    if (rc != PS_SUCCESS)
+        return rc;
+    return recorded(PS_SUCCESS, PS_SUCCESS, [&] {
         db.connectString = text;
         parseDriverName();
         return PS_SUCCESS;
-    } catch (const DatabaseError& e) {
-        return recordDatabaseError(e);
-    } catch (...) {
-        try {
-            recordOtherFailure(result);
-        } catch (...) {
-        }
-        return result;
-    }
+    });
 }
 
-bool contains(const std::u16string& name, std::initializer_list<const char*> texts)
-{
-    for (const char* t : texts)
-        if (name.find(std::u16string(t, t + std::strlen(t))) != std::u16string::npos)
-            return true;
-    return false;
-}
+namespace {
 
 // Copies TEXT into exactly SIZE units of BUFFER: the text, then NULs.
 template <class Ch>
@@ -154,10 +225,10 @@ SQLHENV environmentHandle()
 
 ActiveDatabase::~ActiveDatabase()
 {
-    try {
+    guarded(0, [] {
         closeConnection(true);
-    } catch (...) {
-    }
+        return 0;
+    });
     releaseEnvironmentIfUnused();
 }
 
@@ -204,8 +275,9 @@ bool connectWith(const std::u16string& s, unsigned options)
         std::u16string back = codePageToUtf16(reinterpret_cast<const char*>(out));
         std::memcpy(completed, back.c_str(), std::min<size_t>(back.size() + 1, 1024) * 2);
     } else {
-        r = SQLDriverConnectW(db.hdbc, nullptr, const_cast<SQLWCHAR*>(wide(s)), SQL_NTS, completed,
-                              1024, &length, mode);
+        std::u16string bounded = withDriverTimeouts(s, db);
+        r = SQLDriverConnectW(db.hdbc, nullptr, const_cast<SQLWCHAR*>(wide(bounded)), SQL_NTS,
+                              completed, 1024, &length, mode);
     }
     if (r == SQL_NO_DATA) {
         closeConnection(true);
@@ -220,6 +292,7 @@ bool connectWith(const std::u16string& s, unsigned options)
     db.fullConnectString = u"ODBC;" + std::u16string(reinterpret_cast<const char16_t*>(completed));
     try {
         checkConformance(db.hdbc);
+        learnDriver(db);
     } catch (...) {
         closeConnection(true);
         throw;
@@ -245,27 +318,9 @@ int parseDriverName()
     ActiveDatabase& db = theDatabase;
     if (!db.hdbc || db.fullConnectString.empty())
         return PS_FAILURE;
-    const std::u16string& s = db.fullConnectString;
-    for (size_t at = 0; at < s.size();) {
-        size_t end = s.find(u';', at);
-        if (end == std::u16string::npos)
-            end = s.size();
-        std::u16string_view entry(s.data() + at, end - at);
-        at = end + 1;
-        if (entry.size() < 7)
-            continue;
-        static const char16_t key[] = u"DRIVER=";
-        bool match = true;
-        for (size_t k = 0; k < 7 && match; ++k) {
-            char16_t c = entry[k];
-            if (c >= 'a' && c <= 'z')
-                c = char16_t(c - 'a' + 'A');
-            match = c == key[k];
-        }
-        if (match) {
-            db.driverName = std::u16string(entry.substr(7));
-            return PS_SUCCESS;
-        }
+    if (auto value = entryValue(db.fullConnectString, u"DRIVER=")) {
+        db.driverName = std::u16string(*value);
+        return PS_SUCCESS;
     }
     return PS_FAILURE;
 }
@@ -278,35 +333,23 @@ extern "C" {
 
 PELUND_API int vnDBWin_attachDatabaseA(const char* connect_string)
 {
-    std::u16string text;
-    try {
-        text = codePageToUtf16(connect_string);
-    } catch (...) {
-        return recorded(PS_FAILURE, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
-    }
-    return attach(text, optionNoPrompt);
+    return recorded(PS_FAILURE, PS_FAILURE,
+                    [&] { return attach(codePageToUtf16(connect_string), optionNoPrompt); });
 }
 
+// Through the 8-bit code page, as the 8-bit form would receive the text.
 PELUND_API int vnDBWin_attachDatabaseW(const ps_char16* connect_string)
 {
-    std::string narrow;
-    try {
-        narrow = utf16ToCodePage(connect_string ? std::u16string_view(connect_string) : u"");
-    } catch (...) {
-        return recorded(PS_FAILURE, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
-    }
-    return vnDBWin_attachDatabaseA(narrow.c_str());
+    return recorded(PS_FAILURE, PS_FAILURE, [&] {
+        std::string narrow = utf16ToCodePage(connect_string ? std::u16string_view(connect_string) : u"");
+        return attach(codePageToUtf16(narrow.c_str()), optionNoPrompt);
+    });
 }
 
 PELUND_API int vnDBWin_attachDatabaseExtW(const ps_char16* connect_string, unsigned int options)
 {
-    std::u16string text;
-    try {
-        text = connect_string ? connect_string : u"";
-    } catch (...) {
-        return recorded(PS_FAILURE, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
-    }
-    return attach(text, options);
+    return recorded(PS_FAILURE, PS_FAILURE,
+                    [&] { return attach(connect_string ? connect_string : u"", options); });
 }
 
 PELUND_API int OpenDB(void)
@@ -324,14 +367,13 @@ PELUND_API int vnDBWin_getActiveDatabaseA(char* connect_string, char* full_conne
     ActiveDatabase& db = theDatabase;
     if (db.connectString.empty() && db.fullConnectString.empty())
         return 0;
-    try {
+    return guarded(1, [&] {
         if (connect_string)
             copyFull(connect_string, utf16ToCodePage(db.connectString), 256);
         if (full_connect_string)
             copyFull(full_connect_string, utf16ToCodePage(db.fullConnectString), 1024);
-    } catch (...) {
-    }
-    return 1;
+        return 1;
+    });
 }
 
 PELUND_API int vnDBWin_getActiveDatabaseW(ps_char16* connect_string,
@@ -350,11 +392,11 @@ PELUND_API int vnDBWin_getActiveDatabaseW(ps_char16* connect_string,
 PELUND_API const char* vnDBWin_getConnectStringA(void)
 {
     static char area[256];
-    try {
+    area[0] = '\0';
+    guarded(0, [] {
         copyFull(area, utf16ToCodePage(theDatabase.fullConnectString), 255);
-    } catch (...) {
-        area[0] = '\0';
-    }
+        return 0;
+    });
     area[255] = '\0';
     return area;
 }
@@ -371,40 +413,11 @@ PELUND_API int vnDBWin_getDriverName(char* buffer)
 {
     if (!buffer || theDatabase.driverName.empty())
         return PS_FAILURE;
-    try {
+    return guarded(PS_FAILURE, [&] {
         std::string name = utf16ToCodePage(theDatabase.driverName);
         std::memcpy(buffer, name.c_str(), name.size() + 1);
         return PS_SUCCESS;
-    } catch (...) {
-        return PS_FAILURE;
-    }
+    });
 }
-
-#define PELUND_PREDICATE(name, ...)                                          \
-    PELUND_API int name(void)                                                \
-    {                                                                        \
-        try {                                                                \
-            return contains(theDatabase.driverName, {__VA_ARGS__}) ? 1 : 0; \
-        } catch (...) {                                                      \
-            return 0;                                                        \
-        }                                                                    \
-    }
-
-PELUND_PREDICATE(vnDBWin_driverIsAS400, "Client Access ODBC Driver (32-bit)")
-PELUND_PREDICATE(vnDBWin_driverIsDBase, "Microsoft dBASE Driver")
-PELUND_PREDICATE(vnDBWin_driverIsInformix, "INFORMIX 3.30 32 BIT", "Informix-CLI 2.5 (32 Bit)")
-PELUND_PREDICATE(vnDBWin_driverIsMSAccess, "Microsoft Access Driver")
-PELUND_PREDICATE(vnDBWin_driverIsMSExcel, "Microsoft Excel Driver")
-PELUND_PREDICATE(vnDBWin_driverIsMSParadox, "Microsoft Paradox Driver")
-PELUND_PREDICATE(vnDBWin_driverIsMSSQL, "SQL Native Client", "SQL Server")
-PELUND_PREDICATE(vnDBWin_driverIsMSText, "Microsoft Text Driver")
-PELUND_PREDICATE(vnDBWin_driverIsMySQL, "MySQL ODBC", "MySQL ODBC 3.51 Driver)", "mySQL")
-PELUND_PREDICATE(vnDBWin_driverIsOracle, "Oracle")
-PELUND_PREDICATE(vnDBWin_driverIsPostgreSQL, "PostgreSQL ANSI")
-PELUND_PREDICATE(vnDBWin_driverIsSybase, "Sybase System 11", "SYBASE ASE ODBC Driver",
-                 "INTERSOLV 3.10 32-BIT Sybase", "Sybase SQL Anywhere 5.0")
-PELUND_PREDICATE(vnDBWin_driverIsVisualFoxPro, "Microsoft Visual FoxPro Driver")
-
-#undef PELUND_PREDICATE
 
 }  // extern "C"

@@ -96,19 +96,18 @@ int openCursor(short* id, const std::u16string& query, CursorKind kind)
         check(SQLGetInfo(db.hdbc, SQL_SCROLL_OPTIONS, &scroll, sizeof scroll, nullptr), db.hdbc,
               nullptr);
         if (!(scroll & SQL_SO_STATIC))
-            raise(1013);
+            throwLibraryCode(PS_DB_NO_STATIC_CURSORS);
         SQLSetStmtAttr(h, SQL_ATTR_CURSOR_TYPE, (SQLPOINTER)SQL_CURSOR_STATIC, 0);
         // Rows are only ever read.
         SQLSetStmtAttr(h, SQL_ATTR_CONCURRENCY, (SQLPOINTER)SQL_CONCUR_READ_ONLY, 0);
     }
     if (!isCursorQuery(query))
-        raise(1003);
+        throwLibraryCode(PS_DB_NOT_A_QUERY);
     bool wide = kind == CursorKind::Static;
     bool blocks = canFetchInBlocks(db.hdbc, wide);
     // Run once, the query is executed directly: the same as preparing and
     // executing it, without the driver's bookkeeping for reuse.
-    check(untilDone([&] { return SQLExecDirectW(h, sqlText(query), SQLINTEGER(query.size())); }),
-          db.hdbc, h, true);
+    check(execDirect(h, query), db.hdbc, h, true);
     describeColumns(*cursor, db.hdbc);
     if (blocks)
         startBlockFetch(*cursor, db.hdbc, wide);
@@ -171,7 +170,7 @@ int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc, bool readValues = true)
         } catch (const DatabaseError& e) {
             recordDatabaseError(e);
         } catch (...) {
-            recordOtherFailure(0x8000);
+            recordOtherFailure(PS_FAILURE);
             result = PS_FAILURE;
         }
         if constexpr (sizeof(Ch) == 1)
@@ -208,11 +207,6 @@ int fetchRow(SQLDA* record, int id)
     }) == 1 ? 1 : 0;
 }
 
-int openRecorded(short* id, const std::u16string* query, CursorKind kind)
-{
-    return recorded(0, PS_FAILURE, [&] { return openCursor(id, *query, kind); });
-}
-
 }  // namespace
 
 int fillRowA(SQLDA* record, Cursor* cursor)
@@ -235,26 +229,16 @@ PELUND_API int vnDBWin_openCursorWithIDA(short* id, const char* query)
 {
     if (!id)
         return PS_FAILURE;
-    std::u16string text;
-    try {
-        text = codePageToUtf16(query);
-    } catch (...) {
-        return recorded(0, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
-    }
-    return openRecorded(id, &text, CursorKind::ForwardOnly);
+    return recorded(0, PS_FAILURE,
+                    [&] { return openCursor(id, codePageToUtf16(query), CursorKind::ForwardOnly); });
 }
 
 PELUND_API int vnDBWin_openCursorWithIDW(short* id, const ps_char16* query)
 {
     if (!id)
         return PS_FAILURE;
-    std::u16string text;
-    try {
-        text = query ? query : u"";
-    } catch (...) {
-        return recorded(0, PS_FAILURE, []() -> int { throw std::bad_alloc(); });
-    }
-    return openRecorded(id, &text, CursorKind::Static);
+    return recorded(0, PS_FAILURE,
+                    [&] { return openCursor(id, query ? query : u"", CursorKind::Static); });
 }
 
 PELUND_API int vnDBWin_openCursorWithIDT(short* id, const ps_char16* query)
@@ -269,15 +253,17 @@ PELUND_API int vnDBWin_fetchRowByIDW(SQLDA* record, int id)
 
 PELUND_API int vnDBWin_closeCursorWithID(int id)
 {
-    ActiveDatabase& db = activeDatabase();
-    auto found = db.cursors.find(uint16_t(id));
-    if (found == db.cursors.end())
-        return 0;
-    std::unique_ptr<Cursor> cursor = std::move(found->second);
-    db.cursors.erase(found);
-    cursor.reset();
-    db.nextCursorId = uint16_t(id);
-    return 1;
+    return recorded(0, 0, [&] {
+        ActiveDatabase& db = activeDatabase();
+        auto found = db.cursors.find(uint16_t(id));
+        if (found == db.cursors.end())
+            return 0;
+        std::unique_ptr<Cursor> cursor = std::move(found->second);
+        db.cursors.erase(found);
+        cursor.reset();
+        db.nextCursorId = uint16_t(id);
+        return 1;
+    });
 }
 
 }  // extern "C"

@@ -102,7 +102,7 @@ void check(SQLRETURN r, SQLHDBC hdbc, SQLHSTMT hstmt, bool allowNoData)
     throw databaseError(r, hdbc, hstmt);
 }
 
-void raise(int16_t libraryCode) { throw databaseError(libraryCode); }
+void throwLibraryCode(int16_t libraryCode) { throw databaseError(libraryCode); }
 
 int recordDatabaseError(const DatabaseError& e)
 {

@@ -27,16 +27,17 @@ DatabaseError databaseError(SQLRETURN r, SQLHDBC hdbc = nullptr, SQLHSTMT hstmt 
 // SQL_SUCCESS_WITH_INFO (or SQL_NO_DATA when ALLOW_NO_DATA).
 void check(SQLRETURN r, SQLHDBC hdbc, SQLHSTMT hstmt, bool allowNoData = false);
 
-// A DatabaseError with a library code.
-[[noreturn]] void raise(int16_t libraryCode);
+// Throws a DatabaseError with a library code (PS_DB_..., 1001 to 1028).
+[[noreturn]] void throwLibraryCode(int16_t libraryCode);
 
 int recordDatabaseError(const DatabaseError& e);
 int recordDatabaseErrorForStatement(const DatabaseError& e, const std::u16string& statement);
 int recordOtherFailure(int code);
 std::optional<std::u16string> lookupErrorText(int code);
 
-// Runs BODY; a DatabaseError is recorded and its code returned, any other
-// failure recorded under OTHER_CODE and OTHER_RESULT returned.
+// The guard at the edge of every database function: runs BODY; a
+// DatabaseError is recorded and its code returned, any other failure
+// (memory) recorded under OTHER_CODE and OTHER_RESULT returned.
 template <class F>
 int recorded(int otherCode, int otherResult, F&& body) noexcept
 {

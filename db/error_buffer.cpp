@@ -1,6 +1,5 @@
 #include "db/error_buffer.h"
 
-#include "pelund/database.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,8 +20,7 @@ void composeErrorBuffer(char16_t* buffer, const std::u16string& message,
 {
     if (!buffer)
         return;
-    vnDBWin_getSQLErrorTextW(buffer, message.c_str(), statement ? statement->c_str() : nullptr,
-                             code);
+    composeSqlErrorText(buffer, message.c_str(), statement ? statement->c_str() : nullptr, code);
     buffer[511] = 0;
 }
 

@@ -1,5 +1,7 @@
 // Reading stored messages and composing them into dialog paragraphs.
 #include "db/database_error.h"
+#include "db/error_buffer.h"
+#include "frame/guard.h"
 #include "frame/text_forms.h"
 #include "pelund/database.h"
 #include "platform/code_page.h"
@@ -29,41 +31,56 @@ std::u16string compose(const std::u16string* heading, const std::u16string* stat
 
 }  // namespace
 
+namespace pelund {
+
+void composeSqlErrorText(char16_t* output, const char16_t* heading, const char16_t* statement,
+                         int code)
+{
+    std::u16string h = heading ? heading : u"", s = statement ? statement : u"";
+    std::u16string text = compose(heading ? &h : nullptr, statement ? &s : nullptr, code, 511);
+    text.resize(std::min<size_t>(text.size(), 1023));
+    // Exactly 511 units: the text, then NULs.
+    size_t n = std::min<size_t>(text.size(), 511);
+    std::memcpy(output, text.data(), n * sizeof(char16_t));
+    for (size_t k = n; k < 511; ++k)
+        output[k] = 0;
+}
+
+}  // namespace pelund
+
 extern "C" {
 
 PELUND_API int vnDBWin_getErrorTextA(char* buffer, int code)
 {
-    try {
+    return guarded(0, [&] {
         auto message = lookupErrorText(code);
         if (!message || !buffer)
             return 0;
         std::string narrow = utf16ToCodePage(*message);
         std::memcpy(buffer, narrow.c_str(), narrow.size() + 1);
         return 1;
-    } catch (...) {
-        return 0;
-    }
+    });
 }
 
 PELUND_API int vnDBWin_getErrorTextW(ps_char16* buffer, int code)
 {
-    try {
+    return guarded(0, [&] {
         auto message = lookupErrorText(code);
         if (!message || !buffer)
             return 0;
         std::memcpy(buffer, message->c_str(), (message->size() + 1) * sizeof(char16_t));
         return 1;
-    } catch (...) {
-        return 0;
-    }
+    });
 }
 
+// What cannot be composed (memory) leaves an empty text.
 PELUND_API int vnDBWin_getSQLErrorTextA(char* output, const char* heading, const char* statement,
                                         int code)
 {
     if (!output)
         return 1;
-    try {
+    output[0] = '\0';
+    return guarded(1, [&] {
         // The message is cut at 511 bytes of its 8-bit form.
         std::string out;
         if (heading)
@@ -75,10 +92,8 @@ PELUND_API int vnDBWin_getSQLErrorTextA(char* output, const char* heading, const
             out += "The database server returned the following error message:\n\n" +
                    utf16ToCodePage(*message).substr(0, 511);
         std::memcpy(output, out.c_str(), out.size() + 1);
-    } catch (...) {
-        output[0] = '\0';
-    }
-    return 1;
+        return 1;
+    });
 }
 
 PELUND_API int vnDBWin_getSQLErrorTextW(ps_char16* output, const ps_char16* heading,
@@ -86,19 +101,11 @@ PELUND_API int vnDBWin_getSQLErrorTextW(ps_char16* output, const ps_char16* head
 {
     if (!output)
         return 1;
-    try {
-        std::u16string h = heading ? heading : u"", s = statement ? statement : u"";
-        std::u16string text = compose(heading ? &h : nullptr, statement ? &s : nullptr, code, 511);
-        text.resize(std::min<size_t>(text.size(), 1023));
-        // Exactly 511 units: the text, then NULs.
-        size_t n = std::min<size_t>(text.size(), 511);
-        std::memcpy(output, text.data(), n * sizeof(char16_t));
-        for (size_t k = n; k < 511; ++k)
-            output[k] = 0;
-    } catch (...) {
-        output[0] = 0;
-    }
-    return 1;
+    output[0] = 0;
+    return guarded(1, [&] {
+        composeSqlErrorText(output, heading, statement, code);
+        return 1;
+    });
 }
 
 }  // extern "C"

@@ -2,6 +2,11 @@
 // column and value lists, row counts.
 #include "db/sql_text.h"
 
+#include "db/catalog.h"
+#include "db/database_error.h"
+#include "frame/guard.h"
+#include "platform/code_page.h"
+
 #include "frame/text_forms.h"
 #include "pelund/lists.h"
 #include "pelund/sql_text.h"
@@ -162,37 +167,20 @@ Ch* valuesList(const SQLDA* r)
     return heapCopy(out);
 }
 
-template <class Ch>
-int tableRows(const Ch* table)
+// The rows of TABLE, or -1 when they cannot be counted (the failure is
+// recorded in the error store).
+int tableRows(const std::u16string& table)
 {
-    if (!table)
-        return -1;
-    short id = 0;
-    int rc;
-    if constexpr (sizeof(Ch) == 1) {
-        std::string q = std::string("SELECT COUNT (*) FROM ") + table + ";";
-        q.resize(std::min<size_t>(q.size(), 511));
-        rc = vnDBWin_openCursorWithIDA(&id, q.c_str());
-    } else {
-        std::u16string q = std::u16string(u"SELECT COUNT (*) FROM ") + table + u";";
-        q.resize(std::min<size_t>(q.size(), 255));
-        rc = vnDBWin_openCursorWithIDW(&id, q.c_str());
-    }
-    if (rc != 0)
-        return -1;
-    SQLDA row{};
-    int count = -1;
-    int got = sizeof(Ch) == 1 ? vnDBWin_fetchRowByIDA(&row, id) : vnDBWin_fetchRowByIDW(&row, id);
-    if (got == 1 && row.values && row.values[0])
-        count = readInteger(static_cast<const Ch*>(row.values[0]));
-    vnDBWin_freeSQLDADescriptorA(&row);
-    vnDBWin_closeCursorWithID(id);
-    return count;
+    int64_t rows = -1;
+    recorded(0, 0, [&] {
+        rows = rowCount(table);
+        return 0;
+    });
+    return rows > INT32_MAX ? INT32_MAX : int(rows);
 }
 
 }  // namespace
 
-int rowCountOf(const std::u16string& table) { return tableRows(table.c_str()); }
 
 }  // namespace pelund
 
@@ -269,7 +257,7 @@ PELUND_API char* vnDBUtils_getColumnNamesList(const SQLDA* record)
 {
     if (!record || record->numColumns <= 0 || !record->names)
         return nullptr;
-    try {
+    return guarded<char*>(nullptr, [&] {
         std::string out;
         for (int i = 0; i < record->numColumns; ++i) {
             if (i > 0)
@@ -278,45 +266,31 @@ PELUND_API char* vnDBUtils_getColumnNamesList(const SQLDA* record)
                 out += static_cast<const char*>(record->names[i]);
         }
         return heapCopy(out);
-    } catch (...) {
-        return nullptr;
-    }
+    });
 }
 
 PELUND_API char* vnDBUtils_getColumnValuesListA(const SQLDA* record)
 {
-    try {
-        return valuesList<char>(record);
-    } catch (...) {
-        return nullptr;
-    }
+    return guarded<char*>(nullptr, [&] { return valuesList<char>(record); });
 }
 
 PELUND_API ps_char16* vnDBUtils_getColumnValuesListW(const SQLDA* record)
 {
-    try {
-        return valuesList<char16_t>(record);
-    } catch (...) {
-        return nullptr;
-    }
+    return guarded<ps_char16*>(nullptr, [&] { return valuesList<char16_t>(record); });
 }
 
 PELUND_API int vnDBUtils_getNumTableRowsA(const char* table)
 {
-    try {
-        return tableRows(table);
-    } catch (...) {
+    if (!table)
         return -1;
-    }
+    return guarded(-1, [&] { return tableRows(codePageToUtf16(table)); });
 }
 
 PELUND_API int vnDBUtils_getNumTableRowsW(const ps_char16* table)
 {
-    try {
-        return tableRows(table);
-    } catch (...) {
+    if (!table)
         return -1;
-    }
+    return guarded(-1, [&] { return tableRows(table); });
 }
 
 }  // extern "C"

@@ -10,8 +10,6 @@ namespace pelund {
 // TEXT as the inside of a string literal: line feeds removed, quotes doubled.
 std::u16string escapedLiteral(std::u16string_view text);
 
-// The rows of TABLE by a COUNT (*) cursor (UTF-16 forms), or -1.
-int rowCountOf(const std::u16string& table);
 
 }  // namespace pelund
 

@@ -54,7 +54,18 @@ inline SQLWCHAR* sqlText(const std::u16string& s)
     return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(s.c_str()));
 }
 
+// SQLExecDirect of TEXT, repeated while still executing: through the
+// UTF-16 entry point, or as UTF-8 through the 8-bit one on a driver that
+// has no UTF-16 entry points.
+SQLRETURN execDirect(SQLHSTMT h, const std::u16string& text);
+
+// Runs TEXT to completion, reading and dropping any rows it returns.
 void executeStatement(const std::u16string& text);
+
+// executeStatement with its failure recorded as the statement functions
+// record it (a DatabaseError with the statement in its message); 0 or the
+// failure's code.
+int processStatement(const std::u16string& text);
 
 }  // namespace pelund
 

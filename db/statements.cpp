@@ -3,9 +3,21 @@
 #include "db/database_error.h"
 #include "db/statement_handle.h"
 #include "pelund/database.h"
+#include "frame/utf.h"
 #include "platform/code_page.h"
 
 namespace pelund {
+
+SQLRETURN execDirect(SQLHSTMT h, const std::u16string& text)
+{
+    if (activeDatabase().narrowDriver) {
+        std::string bytes = utf16ToUtf8(text);
+        return untilDone([&] {
+            return SQLExecDirect(h, reinterpret_cast<SQLCHAR*>(bytes.data()), SQLINTEGER(bytes.size()));
+        });
+    }
+    return untilDone([&] { return SQLExecDirectW(h, sqlText(text), SQLINTEGER(text.size())); });
+}
 
 void executeStatement(const std::u16string& text)
 {
@@ -18,7 +30,7 @@ void executeStatement(const std::u16string& text)
         throw databaseError(r, db.hdbc);
     StatementHandle statement(h);
     applyQueryTimeout(h);
-    check(untilDone([&] { return SQLExecDirectW(h, sqlText(text), SQLINTEGER(text.size())); }), db.hdbc, h, true);
+    check(execDirect(h, text), db.hdbc, h, true);
     for (;;) {
         SQLSMALLINT columns = 0;
         check(untilDone([&] { return SQLNumResultCols(h, &columns); }), db.hdbc, h, true);
@@ -33,51 +45,32 @@ void executeStatement(const std::u16string& text)
     statement.drop();
 }
 
+int processStatement(const std::u16string& text)
+{
+    try {
+        executeStatement(text);
+        return PS_SUCCESS;
+    } catch (const DatabaseError& e) {
+        return recordDatabaseErrorForStatement(e, text);
+    }
+}
+
 }  // namespace pelund
 
 using namespace pelund;
 
 extern "C" {
 
+// Out of memory: 0 would read as success, so the failure code goes back
+// with the empty message stored under 0.
 PELUND_API int vnDBWin_processSQLA(const char* statement)
 {
-    try {
-        executeStatement(codePageToUtf16(statement));
-        return PS_SUCCESS;
-    } catch (const DatabaseError& e) {
-        try {
-            return recordDatabaseErrorForStatement(e, codePageToUtf16(statement));
-        } catch (...) {
-            return e.code;
-        }
-    } catch (...) {
-        // Out of memory: 0 would read as success, so the failure code goes
-        // back with the empty message stored under 0.
-        try {
-            recordOtherFailure(0);
-        } catch (...) {
-        }
-        return PS_FAILURE;
-    }
+    return recorded(0, PS_FAILURE, [&] { return processStatement(codePageToUtf16(statement)); });
 }
 
 PELUND_API int vnDBWin_processSQLW(const ps_char16* statement)
 {
-    try {
-        std::u16string text = statement ? statement : u"";
-        try {
-            executeStatement(text);
-            return PS_SUCCESS;
-        } catch (const DatabaseError& e) {
-            return recordDatabaseErrorForStatement(e, text);
-        }
-    } catch (...) {
-        try {
-            recordOtherFailure(0);
-        } catch (...) {
-        }
-        return PS_FAILURE;
-    }
+    return recorded(0, PS_FAILURE, [&] { return processStatement(statement ? statement : u""); });
 }
 
 }  // extern "C"

@@ -1,20 +1,62 @@
-// CREATE TABLE text from a column description, in the type names of the
-// connected driver.
-#include "db/database_error.h"
+// Creating tables: from a column description, or shaped like another table.
+#include "db/catalog.h"
 #include "db/create_statement.h"
+#include "db/database_error.h"
 #include "db/error_buffer.h"
-#include "pelund/database_tables.h"
+#include "db/sqlda.h"
+#include "db/statement_handle.h"
 #include "frame/utf.h"
+#include "pelund/database_tables.h"
 #include "platform/code_page.h"
 #include "platform/debug_output.h"
 
-#include <sql.h>
-#include <sqlext.h>
-
-#include <cstdio>
 #include <cstring>
 #include <string>
 
+namespace pelund {
+
+int createTable(const std::u16string& name, const SQLDA& record, const std::u16string& longText,
+                char16_t* error)
+{
+    std::u16string statement = createStatement(name, record, longText);
+    debugOutput("SQL Create syntax: " + utf16ToUtf8(statement) + "\n");
+    int rc = processStatement(statement);
+    if (rc != 0 && error)
+        if (auto message = lookupErrorText(rc))
+            writeErrorBuffer(error, *message);
+    return rc;
+}
+
+int createTableLike(const std::u16string& name, const std::u16string& source,
+                    const std::u16string& longText, char16_t* error)
+{
+    SQLDA description{};
+    int rc = recorded(PS_FAILURE, PS_FAILURE, [&] { return describeTableW(&description, source); });
+    if (rc != 0) {
+        releaseRecord(&description);
+        if (error)
+            composeErrorBuffer(error, namingMessage(u"Error:  Couldn't describe table '%s'.", source),
+                               nullptr, 0);
+        return rc;
+    }
+    rc = createTable(name, description, longText, error);
+    releaseRecord(&description);
+    return rc;
+}
+
+int createTableLikeNarrow(const std::u16string& name, const std::u16string& source,
+                          const std::u16string& longText, char* error)
+{
+    char16_t privateError[512] = {};
+    int rc = createTableLike(name, source, longText, privateError);
+    if (rc != 0 && error) {
+        std::string narrow = utf16ToCodePage(privateError);
+        std::memcpy(error, narrow.c_str(), narrow.size() + 1);
+    }
+    return rc;
+}
+
+}  // namespace pelund
 
 using namespace pelund;
 
@@ -25,41 +67,18 @@ PELUND_API int vnDBWin_createTableFromSqlData(const ps_char16* name, const SQLDA
 {
     if (!name || !record)
         return PS_FAILURE;
-    try {
-        std::u16string statement =
-            createStatement(name, *record, long_text_type ? long_text_type : u"");
-        debugOutput("SQL Create syntax: " + utf16ToUtf8(statement) + "\n");
-        int rc = vnDBWin_processSQLW(statement.c_str());
-        if (rc != 0 && error)
-            if (auto message = lookupErrorText(rc))
-                writeErrorBuffer(error, *message);
-        return rc;
-    } catch (...) {
-        return PS_FAILURE;
-    }
+    return recorded(0, PS_FAILURE, [&] {
+        return createTable(name, *record, long_text_type ? long_text_type : u"", error);
+    });
 }
 
 PELUND_API int vnDBWin_createTableW(const ps_char16* name, const ps_char16* source,
                                     const ps_char16* long_text_type, ps_char16* error)
 {
-    try {
-        SQLDA description{};
-        int rc = vnDBWin_describeTableW(&description, source);
-        if (rc != 0) {
-            vnDBWin_freeSQLDADescriptorW(&description);
-            if (error)
-                composeErrorBuffer(error,
-                                   namingMessage(u"Error:  Couldn't describe table '%s'.",
-                                                 source ? source : u""),
-                                   nullptr, 0);
-            return rc;
-        }
-        rc = vnDBWin_createTableFromSqlData(name, &description, long_text_type, error);
-        vnDBWin_freeSQLDADescriptorW(&description);
-        return rc;
-    } catch (...) {
-        return PS_FAILURE;
-    }
+    return recorded(0, PS_FAILURE, [&] {
+        return createTableLike(name ? name : u"", source ? source : u"",
+                               long_text_type ? long_text_type : u"", error);
+    });
 }
 
 PELUND_API int vnDBWin_createTableA(const char* name, const char* source,
@@ -67,25 +86,15 @@ PELUND_API int vnDBWin_createTableA(const char* name, const char* source,
 {
     if (!name || !source)
         return 0;
-    try {
+    return recorded(0, PS_FAILURE, [&] {
         auto wide = [](const char* s) {
             std::u16string w = codePageToUtf16(s);
             if (w.size() > 511)
                 w.resize(511);
             return w;
         };
-        std::u16string n = wide(name), s = wide(source), l = wide(long_text_type);
-        char16_t privateError[512] = {};
-        int rc = vnDBWin_createTableW(n.c_str(), s.c_str(), long_text_type ? l.c_str() : nullptr,
-                                      privateError);
-        if (rc != 0 && error) {
-            std::string narrow = utf16ToCodePage(privateError);
-            std::memcpy(error, narrow.c_str(), narrow.size() + 1);
-        }
-        return rc;
-    } catch (...) {
-        return PS_FAILURE;
-    }
+        return createTableLikeNarrow(wide(name), wide(source), wide(long_text_type), error);
+    });
 }
 
 }  // extern "C"

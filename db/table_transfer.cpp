@@ -1,12 +1,17 @@
 // Whole tables: into memory as arrays of records, out again one INSERT per
 // row, copied within a database in one statement or between databases
 // through memory, and dropped.
+#include "db/active_database.h"
+#include "db/catalog.h"
+#include "db/create_statement.h"
+#include "db/cursor_rows.h"
 #include "db/database_error.h"
 #include "db/error_buffer.h"
 #include "db/sql_text.h"
 #include "db/sqlda.h"
+#include "db/statement_handle.h"
+#include "db/transaction.h"
 #include "pelund/database_tables.h"
-#include "pelund/sql_text.h"
 #include "frame/utf.h"
 #include "platform/code_page.h"
 #include "platform/debug_output.h"
@@ -73,62 +78,101 @@ std::u16string limited(std::u16string s)
     return s;
 }
 
+const char16_t* const kNoMemory =
+    u"Error:  Not enough memory to copy entire database table: '%s'\n\nClose some "
+    u"applications and try again.";
+
+// Whether TABLE exists; a catalog that cannot be read is recorded and taken
+// as no table.
+bool found(const std::u16string& table)
+{
+    return recorded(0, 0, [&] { return tableExists(table) ? 1 : 0; }) == 1;
+}
+
+// The rows of TABLE, or the recorded failure's code (as a negative count is
+// impossible, the code comes back through RESULT).
+bool countRows(const std::u16string& table, int64_t& rows, int& result)
+{
+    rows = 0;
+    result = recorded(0, PS_FAILURE, [&] {
+        rows = rowCount(table);
+        return PS_SUCCESS;
+    });
+    return result == PS_SUCCESS;
+}
+
+// Reads up to COUNT rows of QUERY into RECORDS; the number read.
+int fetchRows(const std::u16string& query, SQLDA* records, int count, bool& opened)
+{
+    ActiveDatabase& db = activeDatabase();
+    Cursor set;
+    opened = false;
+    if (!db.hdbc || !SQL_SUCCEEDED(SQLAllocStmt(db.hdbc, &set.hstmt))) {
+        set.hstmt = nullptr;
+        throw databaseError(SQL_INVALID_HANDLE);
+    }
+    applyQueryTimeout(set.hstmt);
+    check(execDirect(set.hstmt, query), db.hdbc, set.hstmt, true);
+    describeColumns(set, db.hdbc);
+    opened = true;
+    int read = 0;
+    while (read < count && advance(set, db.hdbc)) {
+        fillRowW(&records[read], &set);
+        ++read;
+    }
+    return read;
+}
+
 int readTable(const std::u16string& table, SQLDA** records, int* count, char16_t* error)
 {
     *count = 0;
-    if (!vnDBWin_findTableW(table.c_str()))
+    if (!found(table))
         return 0;
-    int rows = rowCountOf(table);
-    *count = rows > 0 ? rows : 0;
-    if (*count == 0) {
-        auto* one = static_cast<SQLDA*>(std::calloc(1, sizeof(SQLDA)));
-        if (!one) {
-            writeErrorBuffer(error, namingMessage(u"Error:  Not enough memory to copy entire "
-                                                  u"database table: '%s'\n\nClose some "
-                                                  u"applications and try again.",
-                                                  table));
-            return PS_FAILURE;
-        }
-        *records = one;
-        return vnDBWin_describeTableW(one, table.c_str());
-    }
-    auto* array = static_cast<SQLDA*>(std::calloc(size_t(*count), sizeof(SQLDA)));
+    // A count that cannot be had fails the read: taken as 0, a table that
+    // holds rows would read as an empty one.
+    int64_t rows = 0;
+    int rc = 0;
+    if (!countRows(table, rows, rc))
+        return rc;
+    *count = rows > INT32_MAX ? INT32_MAX : int(rows);
+    auto* array = static_cast<SQLDA*>(std::calloc(size_t(*count > 0 ? *count : 1), sizeof(SQLDA)));
     if (!array) {
-        writeErrorBuffer(error, namingMessage(u"Error:  Not enough memory to copy entire "
-                                              u"database table: '%s'\n\nClose some "
-                                              u"applications and try again.",
-                                              table));
+        writeErrorBuffer(error, namingMessage(kNoMemory, table));
         return PS_FAILURE;
     }
     *records = array;
+    if (*count == 0)
+        return recorded(PS_FAILURE, PS_FAILURE, [&] { return describeTableW(array, table); });
     std::u16string query = limited(u"SELECT * FROM " + table + u";");
-    short id = 0;
-    if (vnDBWin_openCursorWithIDW(&id, query.c_str()) != 0) {
+    bool opened = false;
+    int read = 0;
+    int result = recorded(0, PS_FAILURE, [&] {
+        read = fetchRows(query, array, *count, opened);
+        return PS_SUCCESS;
+    });
+    if (!opened) {
         composeErrorBuffer(error,
                            namingMessage(u"Error:  Couldn't read from database table '%s'.", table),
                            &query, 0);
         return PS_FAILURE;
     }
-    int result = PS_SUCCESS;
-    for (int i = 0; i < *count; ++i) {
-        if (vnDBWin_fetchRowByIDW(&array[i], id) != 1) {
-            std::u16string line = u"Error:  Couldn't fetch row ";
-            line += codePageToUtf16(std::to_string(i).c_str());
-            line += u" from database table '%s'.";
-            composeErrorBuffer(error, namingMessage(line.c_str(), table), nullptr, 0);
-            result = PS_FAILURE;
-            break;
-        }
+    if (read < *count) {
+        std::u16string line = u"Error:  Couldn't fetch row ";
+        line += codePageToUtf16(std::to_string(read).c_str());
+        line += u" from database table '%s'.";
+        composeErrorBuffer(error, namingMessage(line.c_str(), table), nullptr, 0);
+        return PS_FAILURE;
     }
-    vnDBWin_closeCursorWithID(id);
     return result;
 }
 
-int writeTable(const std::u16string& table, SQLDA* records, int count,
-               const char16_t* longText, char16_t* error)
+// Writes the records; on a failing INSERT the debug line, the composed
+// error and its code. Rows are committed by the caller's transaction.
+int writeRows(const std::u16string& table, SQLDA* records, int count,
+              const std::u16string& longText, char16_t* error)
 {
-    if (!vnDBWin_findTableW(table.c_str())) {
-        int rc = vnDBWin_createTableFromSqlData(table.c_str(), &records[0], longText, error);
+    if (!found(table)) {
+        int rc = createTable(table, records[0], longText, error);
         if (rc != 0)
             return rc;
     }
@@ -136,7 +180,7 @@ int writeTable(const std::u16string& table, SQLDA* records, int count,
         std::u16string statement = insertStatement(table, records[r]);
         if (statement.empty())
             continue;
-        int rc = vnDBWin_processSQLW(statement.c_str());
+        int rc = processStatement(statement);
         if (rc != 0) {
             debugOutput("SQL Insert syntax: " + utf16ToUtf8(statement) + "\n");
             composeErrorBuffer(error,
@@ -146,6 +190,15 @@ int writeTable(const std::u16string& table, SQLDA* records, int count,
         }
     }
     return PS_SUCCESS;
+}
+
+// All rows or none: the writing runs in one transaction.
+int writeTable(const std::u16string& table, SQLDA* records, int count,
+               const std::u16string& longText, char16_t* error)
+{
+    Transaction transaction;
+    int rc = writeRows(table, records, count, longText, error);
+    return rc != 0 ? rc : transaction.commit();
 }
 
 // The database's message for CODE after LINE, or LINE alone.
@@ -163,46 +216,83 @@ void insertFailure(Ch* error, const std::u16string& line, int code)
     }
 }
 
+template <class Ch>
 int copyWithin(const std::u16string& destination, const std::u16string& source,
-               const char16_t* longText, char16_t* wideError, char* narrowError, bool narrow)
+               const std::u16string& longText, Ch* error)
 {
-    if (!vnDBWin_findTableW(destination.c_str())) {
-        int rc;
-        if (narrow) {
-            std::string d = utf16ToCodePage(destination), s = utf16ToCodePage(source);
-            std::string l = longText ? utf16ToCodePage(longText) : std::string();
-            rc = vnDBWin_createTableA(d.c_str(), s.c_str(), longText ? l.c_str() : nullptr,
-                                      narrowError);
-        } else {
-            rc = vnDBWin_createTableW(destination.c_str(), source.c_str(), longText, wideError);
-        }
+    if (!found(destination)) {
+        int rc = sizeof(Ch) == 1
+                     ? createTableLikeNarrow(destination, source, longText, reinterpret_cast<char*>(error))
+                     : createTableLike(destination, source, longText, reinterpret_cast<char16_t*>(error));
         if (rc != 0)
             return rc;
     }
-    int rows = narrow ? vnDBUtils_getNumTableRowsA(utf16ToCodePage(source).c_str())
-                      : rowCountOf(source);
+    int64_t rows = 0;
+    int rc = 0;
+    if (!countRows(source, rows, rc))
+        return rc;
     if (rows <= 0)
         return PS_SUCCESS;
     std::u16string statement = limited(u"INSERT INTO " + destination + u" SELECT * FROM " + source);
-    int rc = narrow ? vnDBWin_processSQLA(utf16ToCodePage(statement).c_str())
-                    : vnDBWin_processSQLW(statement.c_str());
-    if (rc != 0) {
-        std::u16string line = namingMessage(u"Error:  Couldn't insert into table '%s'", destination);
-        if (narrow && narrowError)
-            insertFailure(narrowError, line, rc);
-        else if (!narrow && wideError)
-            insertFailure(wideError, line, rc);
-    }
+    rc = processStatement(statement);
+    if (rc != 0 && error)
+        insertFailure(error, namingMessage(u"Error:  Couldn't insert into table '%s'", destination), rc);
     return rc;
 }
 
-// Attaches DATABASE; on failure composes FORMAT (naming the database) into
-// ERROR and returns the attach code.
-int attachOrReport(const char16_t* database, const char16_t* format, char16_t* error)
+// Attaches DATABASE as the 8-bit attach does; on failure composes FORMAT
+// (naming the database) into ERROR and returns the attach code.
+int attachOrReport(const std::u16string& database, const char16_t* format, char16_t* error)
 {
-    int rc = vnDBWin_attachDatabaseW(database);
+    int rc = attach(codePageToUtf16(utf16ToCodePage(database).c_str()), optionNoPrompt);
     if (rc != 0)
-        composeErrorBuffer(error, namingMessage(format, database ? database : u""), nullptr, rc);
+        composeErrorBuffer(error, namingMessage(format, database), nullptr, rc);
+    return rc;
+}
+
+void releaseTable(SQLDA* records, int count)
+{
+    if (!records)
+        return;
+    // A table without rows is held as one description record: count 0
+    // releases it too.
+    for (int i = 0; i < (count > 0 ? count : 1); ++i)
+        releaseRecord(&records[i]);
+    std::free(records);
+}
+
+int copyBetween(const std::u16string& sourceDb, const std::u16string& sourceTable,
+                const std::u16string& destinationDb, const std::u16string& destinationTable,
+                const std::u16string& longText, char16_t* error)
+{
+    int rc = attachOrReport(sourceDb, u"Error:  Could not attach source database '%s'", error);
+    if (rc != 0)
+        return rc;
+    SQLDA* records = nullptr;
+    int count = 0;
+    rc = readTable(sourceTable, &records, &count, error);
+    if (rc == 0)
+        rc = attachOrReport(destinationDb, u"Error:  Could not attach destination database '%s'",
+                            error);
+    if (rc != 0 || !records) {
+        releaseTable(records, count);
+        return rc;
+    }
+    // The drop, the new table and its rows in one transaction: a failure
+    // leaves the destination as it was where DDL is transactional.
+    Transaction transaction;
+    if (found(destinationTable)) {
+        std::u16string drop = limited(u"DROP TABLE " + destinationTable + u";");
+        rc = processStatement(drop);
+        if (rc != 0)
+            composeErrorBuffer(error, namingMessage(u"Error:  Couldn't drop table '%s'", destinationTable),
+                               nullptr, rc);
+    }
+    if (rc == 0)
+        rc = writeRows(destinationTable, records, count, longText, error);
+    if (rc == 0)
+        rc = transaction.commit();
+    releaseTable(records, count);
     return rc;
 }
 
@@ -218,15 +308,7 @@ PELUND_API int vnDBWin_readEntireTable(const ps_char16* table, SQLDA** records, 
 {
     if (!table || !records || !count)
         return 0;
-    try {
-        return readTable(table, records, count, error);
-    } catch (...) {
-        writeErrorBuffer(error, namingMessage(u"Error:  Not enough memory to copy entire database "
-                                              u"table: '%s'\n\nClose some applications and try "
-                                              u"again.",
-                                              table));
-        return PS_FAILURE;
-    }
+    return recorded(0, PS_FAILURE, [&] { return readTable(table, records, count, error); });
 }
 
 PELUND_API int vnDBWin_writeEntireTable(const ps_char16* table, SQLDA* records, int count,
@@ -234,24 +316,16 @@ PELUND_API int vnDBWin_writeEntireTable(const ps_char16* table, SQLDA* records, 
 {
     if (!table || !records)
         return 0;
-    try {
-        return writeTable(table, records, count, long_text_type, error);
-    } catch (...) {
-        return PS_FAILURE;
-    }
+    return recorded(0, PS_FAILURE, [&] {
+        return writeTable(table, records, count, long_text_type ? long_text_type : u"", error);
+    });
 }
 
 PELUND_API int vnDBWin_freeEntireTable(SQLDA** records, int count)
 {
     if (!records)
         return PS_FAILURE;
-    if (*records) {
-        // A table without rows is held as one description record: count 0
-        // releases it too.
-        for (int i = 0; i < (count > 0 ? count : 1); ++i)
-            releaseRecord(&(*records)[i]);
-        std::free(*records);
-    }
+    releaseTable(*records, count);
     return PS_SUCCESS;
 }
 
@@ -260,13 +334,10 @@ PELUND_API int vnDBWin_copyTable(const char* destination, const char* source,
 {
     if (!destination || !source)
         return PS_FAILURE;
-    try {
-        std::u16string l = codePageToUtf16(long_text_type);
+    return recorded(0, PS_FAILURE, [&] {
         return copyWithin(codePageToUtf16(destination), codePageToUtf16(source),
-                          long_text_type ? l.c_str() : nullptr, nullptr, error, true);
-    } catch (...) {
-        return PS_FAILURE;
-    }
+                          codePageToUtf16(long_text_type), error);
+    });
 }
 
 PELUND_API int vnDBWin_copyTableW(const ps_char16* destination, const ps_char16* source,
@@ -274,11 +345,10 @@ PELUND_API int vnDBWin_copyTableW(const ps_char16* destination, const ps_char16*
 {
     if (!destination || !source)
         return PS_FAILURE;
-    try {
-        return copyWithin(destination, source, long_text_type, error, nullptr, false);
-    } catch (...) {
-        return PS_FAILURE;
-    }
+    return recorded(0, PS_FAILURE, [&] {
+        return copyWithin<char16_t>(destination, source, long_text_type ? long_text_type : u"",
+                                    error);
+    });
 }
 
 PELUND_API int vnDBWin_copyTableExtW(const ps_char16* source_db, const ps_char16* source_table,
@@ -288,56 +358,25 @@ PELUND_API int vnDBWin_copyTableExtW(const ps_char16* source_db, const ps_char16
 {
     if (!destination_table)
         return PS_FAILURE;
-    try {
-        int rc = attachOrReport(source_db, u"Error:  Could not attach source database '%s'", error);
-        if (rc != 0)
-            return rc;
-        SQLDA* records = nullptr;
-        int count = 0;
-        rc = vnDBWin_readEntireTable(source_table, &records, &count, error);
-        if (rc != 0) {
-            vnDBWin_freeEntireTable(&records, count);
-            return rc;
-        }
-        int held = count;
-        rc = attachOrReport(destination_db, u"Error:  Could not attach destination database '%s'",
-                            error);
-        if (rc != 0) {
-            vnDBWin_freeEntireTable(&records, held);
-            return rc;
-        }
-        if (vnDBWin_findTableW(destination_table)) {
-            rc = vnDBWin_dropTableW(destination_table, error);
-            if (rc != 0) {
-                vnDBWin_freeEntireTable(&records, held);
-                return rc;
-            }
-        }
-        rc = records ? vnDBWin_writeEntireTable(destination_table, records, count,
-                                                long_text_type, error)
-                     : 0;
-        vnDBWin_freeEntireTable(&records, held);
-        return rc;
-    } catch (...) {
-        return PS_FAILURE;
-    }
+    return recorded(0, PS_FAILURE, [&] {
+        return copyBetween(source_db ? source_db : u"", source_table ? source_table : u"",
+                           destination_db ? destination_db : u"", destination_table,
+                           long_text_type ? long_text_type : u"", error);
+    });
 }
 
 PELUND_API int vnDBWin_dropTableW(const ps_char16* table, ps_char16* error)
 {
     if (!table)
         return PS_FAILURE;
-    try {
+    return recorded(0, PS_FAILURE, [&] {
         std::u16string name = table;
-        std::u16string statement = limited(u"DROP TABLE " + name + u";");
-        int rc = vnDBWin_processSQLW(statement.c_str());
+        int rc = processStatement(limited(u"DROP TABLE " + name + u";"));
         if (rc != 0)
             composeErrorBuffer(error, namingMessage(u"Error:  Couldn't drop table '%s'", name),
                                nullptr, rc);
         return rc;
-    } catch (...) {
-        return PS_FAILURE;
-    }
+    });
 }
 
 }  // extern "C"

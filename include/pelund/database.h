@@ -31,6 +31,41 @@ typedef struct SQLDA {
     int16_t* nullables;   /**< 0 no nulls, 1 nullable, 2 unknown */
 } SQLDA;
 
+/* --- Library codes ----------------------------------------------------- */
+
+/** @{ */
+/** Codes of failures that the library itself detects, returned beside the
+   ODBC return codes; each has a fixed message (vnDBWin_getErrorTextA). */
+#define PS_DB_REQUEST_FAILED         1001 /**< the database request could not be completed */
+#define PS_DB_NOT_CONNECTED          1002 /**< no database connection is open */
+#define PS_DB_NOT_A_QUERY            1003 /**< a cursor query begins with neither SELECT nor { */
+#define PS_DB_NO_SUCH_CURSOR         1004 /**< the cursor does not exist */
+#define PS_DB_NO_CURRENT_ROW         1005 /**< the cursor has no current row */
+#define PS_DB_NO_COLUMNS             1006 /**< the result has no columns */
+#define PS_DB_NO_SUCH_COLUMN         1007 /**< the column does not exist in the result */
+#define PS_DB_VALUE_UNREADABLE       1008 /**< the column value could not be read */
+#define PS_DB_NO_SUCH_TABLE          1009 /**< the table does not exist */
+#define PS_DB_TABLE_EXISTS           1010 /**< the table exists already */
+#define PS_DB_INCOMPLETE_DESCRIPTION 1011 /**< the column description is incomplete */
+#define PS_DB_TYPE_NOT_SUPPORTED     1012 /**< the data type is not supported by the driver */
+#define PS_DB_NO_STATIC_CURSORS      1013 /**< the driver offers no static cursors */
+#define PS_DB_API_NOT_CONFORMING     1014 /**< the driver reports ODBC API conformance level 0 */
+#define PS_DB_SQL_NOT_CONFORMING     1015 /**< the driver reports no SQL grammar conformance */
+#define PS_DB_CATALOG_UNREADABLE     1016 /**< the catalog could not be read */
+#define PS_DB_STATEMENT_TOO_LONG     1017 /**< the statement is too long */
+#define PS_DB_NAME_TOO_LONG          1018 /**< the name is too long */
+#define PS_DB_VALUE_TOO_LONG         1019 /**< the value does not fit its column */
+#define PS_DB_TABLES_DIFFER          1020 /**< the source and target tables differ */
+#define PS_DB_SOURCE_NOT_OPENED      1021 /**< the source database could not be opened */
+#define PS_DB_TARGET_NOT_OPENED      1022 /**< the target database could not be opened */
+#define PS_DB_COPY_STOPPED           1023 /**< copying the table was stopped */
+#define PS_DB_UNEXPECTED_RESULT      1024 /**< the driver returned an unexpected result */
+#define PS_DB_READ_ONLY              1025 /**< the operation is not allowed on a read-only connection */
+#define PS_DB_TOO_MANY_CURSORS       1026 /**< too many cursors are open */
+#define PS_DB_DIALOG_CANCELLED       1027 /**< the data source dialog was cancelled */
+#define PS_DB_KEY_NOT_UNIQUE         1028 /**< the key does not identify one row */
+/** @} */
+
 /* --- Connection -------------------------------------------------------- */
 
 /** @{ */

@@ -23,11 +23,23 @@ std::string env(const char* name)
 }  // namespace
 
 bool postgresRunning() { return !env("PELUND_PG_PORT").empty(); }
+bool mariaDbRunning() { return !env("PELUND_MARIADB_PORT").empty(); }
+bool isMariaDb(const Driver& driver) { return driver == kMariaDb || driver == kMariaDbAsMySql; }
+bool isPostgres(const Driver& driver) { return driver.rfind("PostgreSQL", 0) == 0; }
+
+bool serverRunning(const Driver& driver)
+{
+    if (isMariaDb(driver))
+        return mariaDbRunning();
+    if (isPostgres(driver))
+        return postgresRunning();
+    return true;
+}
 
 std::vector<Driver> drivers()
 {
     (void)environmentSet;
-    return {"SQLite3", "PostgreSQL ANSI", "PostgreSQL Unicode"};
+    return {"SQLite3", "PostgreSQL ANSI", "PostgreSQL Unicode", kMariaDb};
 }
 
 std::string connectString(const Driver& driver, const std::string& extra)
@@ -35,7 +47,23 @@ std::string connectString(const Driver& driver, const std::string& extra)
     if (driver == "SQLite3")
         return "DRIVER={SQLite3};Database=" PELUND_ODBC_DIR "/test-" + std::to_string(getpid()) +
                ".db;" + extra;
+    if (isMariaDb(driver))
+        return mariaDbThrough(driver, extra);
     return postgresThrough(driver, extra);
+}
+
+std::string mariaDbThrough(const std::string& section, const std::string& extra)
+{
+    return "DRIVER={" + section + "};SERVER=127.0.0.1;PORT=" + env("PELUND_MARIADB_PORT") +
+           ";DATABASE=pelund;UID=pelund;PWD=pelund;" + extra;
+}
+
+bool mariaDbServer(const char* command)
+{
+    std::string script = env("PELUND_MARIADB_SERVER");
+    if (script.empty())
+        return false;
+    return std::system((script + " " + command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 std::string postgresThrough(const std::string& section, const std::string& extra)
@@ -54,7 +82,8 @@ bool postgresServer(const char* command)
 
 std::string errorText(int code)
 {
-    std::string buffer(1 << 16, '\0');
+    // Room for a message that quotes a statement of a few MiB.
+    std::string buffer(1 << 23, '\0');
     if (!vnDBWin_getErrorTextA(buffer.data(), code))
         return "<none>";
     return buffer.c_str();
@@ -66,8 +95,9 @@ std::string narrow(const std::u16string& s) { return std::string(s.begin(), s.en
 
 void OnEveryDriver::SetUp()
 {
-    if (GetParam() != "SQLite3" && !postgresRunning())
-        GTEST_SKIP() << "no PostgreSQL server: scripts/test starts one and sets PELUND_PG_PORT";
+    if (!serverRunning(GetParam()))
+        GTEST_SKIP() << "no server for " << GetParam()
+                     << ": scripts/test starts them and sets PELUND_PG_PORT and PELUND_MARIADB_PORT";
     int rc = vnDBWin_attachDatabaseA(connectString(GetParam()).c_str());
     ASSERT_EQ(rc, 0) << errorText(rc);
 }

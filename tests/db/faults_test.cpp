@@ -1,4 +1,7 @@
 #include "db_fixture.h"
+#include "db/active_database.h"
+
+#include <chrono>
 
 #include <string>
 
@@ -34,5 +37,77 @@ TEST(Faults, ServerStoppedUnderAnOpenCursor)
     ASSERT_EQ(vnDBWin_attachDatabaseA(connectString("PostgreSQL ANSI").c_str()), 0)
         << errorText(-1);
     EXPECT_EQ(vnDBWin_processSQLA("SELECT 1"), 0);
+    vnDBWin_disconnectDatabase();
+}
+
+// A frozen server (stopped, as a hung one is): every call returns within
+// its bound. The limits are shortened for the test; the bounds asserted are
+// generous for a loaded machine.
+namespace {
+
+struct Frozen {
+    bool (*server)(const char*);
+    explicit Frozen(bool (*s)(const char*)) : server(s) { EXPECT_TRUE(server("freeze")); }
+    ~Frozen() { server("thaw"); }
+};
+
+template <class F>
+double secondsOf(F&& call)
+{
+    auto start = std::chrono::steady_clock::now();
+    call();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+TEST(Faults, FrozenMariaDbServerBoundsEveryWait)
+{
+    if (!mariaDbRunning())
+        GTEST_SKIP() << "no MariaDB server: scripts/test starts one and sets PELUND_MARIADB_PORT";
+    pelund::ActiveDatabase& db = pelund::activeDatabase();
+    unsigned login = db.loginTimeout, query = db.queryTimeout;
+    db.loginTimeout = 2;
+    db.queryTimeout = 1;  // reads and writes then wait 3 s at most
+    ASSERT_EQ(vnDBWin_attachDatabaseA(connectString(kMariaDb).c_str()), 0) << errorText(-1);
+    {
+        Frozen frozen(mariaDbServer);
+        int rc = 0;
+        EXPECT_LT(secondsOf([&] { rc = vnDBWin_processSQLA("SELECT 1"); }), 20.0);
+        EXPECT_NE(rc, 0);
+        short id = 0;
+        EXPECT_LT(secondsOf([&] { rc = vnDBWin_openCursorWithIDA(&id, "SELECT 1"); }), 20.0);
+        EXPECT_NE(rc, 0);
+        vnDBWin_disconnectDatabase();
+        EXPECT_LT(secondsOf([&] { rc = vnDBWin_attachDatabaseA(connectString(kMariaDb).c_str()); }),
+                  20.0);
+        EXPECT_NE(rc, 0);
+    }
+    db.loginTimeout = login;
+    db.queryTimeout = query;
+    ASSERT_EQ(vnDBWin_attachDatabaseA(connectString(kMariaDb).c_str()), 0) << errorText(-1);
+    EXPECT_EQ(vnDBWin_processSQLA("SELECT 1"), 0);
+    vnDBWin_disconnectDatabase();
+}
+
+// psqlODBC bounds the login (libpq's connect_timeout from the login
+// time-out); it has no time-out for a reply on an open connection.
+TEST(Faults, FrozenPostgreSqlServerBoundsTheLogin)
+{
+    if (!postgresRunning())
+        GTEST_SKIP() << "no PostgreSQL server: scripts/test starts one and sets PELUND_PG_PORT";
+    pelund::ActiveDatabase& db = pelund::activeDatabase();
+    unsigned login = db.loginTimeout;
+    db.loginTimeout = 2;
+    vnDBWin_disconnectDatabase();
+    {
+        Frozen frozen(postgresServer);
+        int rc = 0;
+        EXPECT_LT(secondsOf([&] { rc = vnDBWin_attachDatabaseA(connectString("PostgreSQL ANSI").c_str()); }),
+                  20.0);
+        EXPECT_NE(rc, 0);
+    }
+    db.loginTimeout = login;
+    ASSERT_EQ(vnDBWin_attachDatabaseA(connectString("PostgreSQL ANSI").c_str()), 0) << errorText(-1);
     vnDBWin_disconnectDatabase();
 }
