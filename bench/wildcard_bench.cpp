@@ -28,10 +28,20 @@ void overNames(benchmark::State& state, const char* pattern, Match match)
 }
 
 int ours(const char* p, const char* s) { return psString_matchWithWildcards(p, s, 1, 1); }
+int oursNoCase(const char* p, const char* s) { return psString_matchWithWildcards(p, s, 1, 0); }
+int oursSets(const char* p, const char* s) { return psString_matchWithWildcards(p, s, 2, 1); }
 int peer(const char* p, const char* s) { return fnmatch(p, s, 0) == 0; }
+int peerNoCase(const char* p, const char* s) { return fnmatch(p, s, FNM_CASEFOLD) == 0; }
 
 void typicalDgn_ours(benchmark::State& s) { overNames(s, "*.dgn", ours); }
 void typicalDgn_peer(benchmark::State& s) { overNames(s, "*.dgn", peer); }
+void typicalDgnNoCase_ours(benchmark::State& s) { overNames(s, "*.dgn", oursNoCase); }
+void typicalDgnNoCase_peer(benchmark::State& s) { overNames(s, "*.dgn", peerNoCase); }
+void oneUnknown_ours(benchmark::State& s) { overNames(s, "plan-0?.dgn", ours); }
+void oneUnknown_peer(benchmark::State& s) { overNames(s, "plan-0?.dgn", peer); }
+const char* setsPattern = "[a-p]*-0[2-9].*";
+void sets_ours(benchmark::State& s) { overNames(s, setsPattern, oursSets); }
+void sets_peer(benchmark::State& s) { overNames(s, setsPattern, peer); }
 void typicalPrefix_ours(benchmark::State& s) { overNames(s, "A-*", ours); }
 void typicalPrefix_peer(benchmark::State& s) { overNames(s, "A-*", peer); }
 
@@ -66,6 +76,14 @@ void levelThreeLists(benchmark::State& state)
 
 BENCHMARK(typicalDgn_ours)->Name("wildcard_star_dgn_1M/ours")->Unit(benchmark::kMillisecond);
 BENCHMARK(typicalDgn_peer)->Name("wildcard_star_dgn_1M/peer")->Unit(benchmark::kMillisecond);
+BENCHMARK(typicalDgnNoCase_ours)->Name("wildcard_star_dgn_nocase_1M/ours")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(typicalDgnNoCase_peer)->Name("wildcard_star_dgn_nocase_1M/peer")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(oneUnknown_ours)->Name("wildcard_question_1M/ours")->Unit(benchmark::kMillisecond);
+BENCHMARK(oneUnknown_peer)->Name("wildcard_question_1M/peer")->Unit(benchmark::kMillisecond);
+BENCHMARK(sets_ours)->Name("wildcard_sets_1M/ours")->Unit(benchmark::kMillisecond);
+BENCHMARK(sets_peer)->Name("wildcard_sets_1M/peer")->Unit(benchmark::kMillisecond);
 BENCHMARK(typicalPrefix_ours)->Name("wildcard_prefix_1M/ours")->Unit(benchmark::kMillisecond);
 BENCHMARK(typicalPrefix_peer)->Name("wildcard_prefix_1M/peer")->Unit(benchmark::kMillisecond);
 BENCHMARK(stars_ours)->Name("wildcard_stars_n10/ours")->Arg(10);

@@ -3,10 +3,15 @@
 // back to a linear search of the sets, which are a few characters long). The
 // length of the source is never measured up front, so a caller that walks a
 // long list token by token stays linear.
+//
+// 8-bit text examined to its end (no size) takes a shorter road: the token
+// is copied in runs between the characters that end or interrupt it, found
+// with the C library's string scans, so a short token costs no table.
 #include "text/tokens.h"
 
 #include "pelund/tokens.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -71,12 +76,156 @@ private:
     uint8_t table_[256];
 };
 
+// Membership in a short NUL-terminated set, inlined: the sets are a few
+// characters long, and a library call would cost more than the search.
+inline bool inSmallSet(const char* set, char c)
+{
+    if (set)
+        for (; *set; ++set)
+            if (*set == c)
+                return true;
+    return false;
+}
+
+inline bool isEmptySet(const char* set) { return !set || !*set; }
+
+// Copies RUN characters of SOURCE as the token, as far as the output holds.
+inline void storeRun(char* output, const char* source, size_t run, size_t capacity)
+{
+    if (!output || capacity == 0)
+        return;
+    run = std::min(run, capacity - 1);
+    std::memcpy(output, source, run);
+    output[run] = 0;
+}
+
+// The length of the run at AT before its terminator or any of the NB
+// characters of STOPS.
+size_t scanRun(const char* at, const char* stops, size_t nb)
+{
+    if (nb == 0)
+        return std::strlen(at);
+    if (nb == 1)
+        return size_t(strchrnul(at, stops[0]) - at);
+    return std::strcspn(at, stops);
+}
+
+// The whole of an 8-bit SOURCE, examined in runs between the characters
+// that end or interrupt the token, each run copied at once. False when the
+// sets are too long for the work area (the caller then takes the general
+// road).
+bool takeWholeToken(char* output, const char* source, const TokenSets<char>& sets,
+                    size_t capacity, int* consumed)
+{
+    // Every character that ends a run, with what it does there; the first
+    // entry of a character wins, so quote, separator, stop and removal are
+    // listed in the order in which they take precedence.
+    enum : char { Quoting, Separating, Stopping, Removing };
+    char breaks[32], kinds[32];
+    size_t nb = 0;
+    auto add = [&](const char* set, char kind) {
+        for (; set && *set; ++set) {
+            if (nb + 1 == sizeof breaks)
+                return false;
+            breaks[nb] = *set;
+            kinds[nb++] = kind;
+        }
+        return true;
+    };
+    if (!add(sets.quote, Quoting) || !add(sets.separator, Separating) ||
+        !add(sets.stop, Stopping) || !add(sets.remove, Removing))
+        return false;
+    breaks[nb] = 0;
+    // One separator and one other break (a quote, typically): the first run
+    // is found as the run before the separator, cut at the other break if
+    // it occurs there. Two vector scans of a short token cost less than
+    // strcspn's set-up; later runs of the token use strcspn, so a token with
+    // many interruptions is still read once.
+    const char* sep = sets.separator;
+    bool separatorFirst = nb == 2 && sep && sep[0] && !sep[1];
+    const char other = breaks[kinds[0] == Separating ? 1 : 0];
+
+    const size_t room = output && capacity > 0 ? capacity - 1 : 0;
+    size_t p = 0;
+    while (source[p] && inSmallSet(sets.skip, source[p]))
+        ++p;
+    size_t n = 0;
+    bool quoted = false;
+    for (;;) {
+        const char* at = source + p;
+        size_t run;
+        if (quoted) {
+            run = scanRun(at, sets.quote, std::strlen(sets.quote));
+        } else if (separatorFirst) {
+            run = size_t(strchrnul(at, sep[0]) - at);
+            if (const void* cut = std::memchr(at, other, run))
+                run = size_t(static_cast<const char*>(cut) - at);
+            separatorFirst = false;
+        } else {
+            run = scanRun(at, breaks, nb);
+        }
+        if (n < room) {
+            size_t copy = std::min(run, room - n);
+            std::memcpy(output + n, at, copy);
+            n += copy;
+        }
+        p += run;
+        char c = source[p];
+        if (c == 0)
+            break;
+        size_t k = 0;
+        while (breaks[k] != c)
+            ++k;
+        if (kinds[k] == Quoting) {
+            quoted = !quoted;
+            ++p;
+            continue;
+        }
+        if (kinds[k] == Separating) {
+            ++p;
+            break;
+        }
+        if (kinds[k] == Stopping)
+            break;
+        ++p;  // a removed character
+    }
+    if (output) {
+        while (n > 0 && inSmallSet(sets.trim, output[n - 1]))
+            --n;
+        output[n] = 0;
+    }
+    *consumed = int(p);
+    return true;
+}
+
 template <class Ch>
 int takeToken(Ch* output, const Ch* source, const TokenSets<Ch>& sets, int size,
               size_t capacity)
 {
     if (!source)
         return 0;
+    if constexpr (std::is_same_v<Ch, char>) {
+        if (size <= 0) {
+            // The commonest split, on one separator or one stop character
+            // and nothing else: the token is the run before it.
+            if (isEmptySet(sets.skip) && isEmptySet(sets.trim) && isEmptySet(sets.remove) &&
+                isEmptySet(sets.quote)) {
+                const char* sep = sets.separator;
+                const char* stop = sets.stop;
+                bool oneSep = !isEmptySet(sep) && !sep[1] && isEmptySet(stop);
+                bool oneStop = isEmptySet(sep) && !isEmptySet(stop) && !stop[1];
+                if (oneSep || oneStop) {
+                    const char* end = strchrnul(source, oneSep ? *sep : *stop);
+                    size_t run = size_t(end - source);
+                    storeRun(output, source, run, capacity);
+                    return int(run + (oneSep && *end ? 1 : 0));
+                }
+            }
+            int consumed;
+            if (takeWholeToken(output, source, sets, capacity, &consumed))
+                return consumed;
+        }
+    }
     const CharClasses<Ch> classes(sets);
     // End of the examined text: the terminator, or SIZE characters in.
     size_t limit = size > 0 ? size_t(size) : SIZE_MAX;
