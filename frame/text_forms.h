@@ -8,6 +8,7 @@
 #define PELUND_FRAME_TEXT_FORMS_H
 
 #include <cstddef>
+#include <cstring>
 
 namespace pelund {
 
@@ -20,6 +21,9 @@ inline size_t strLen(const Ch* s)
         ++p;
     return size_t(p - s);
 }
+
+// 8-bit text is measured by the C library's vector scan.
+inline size_t strLen(const char* s) { return std::strlen(s); }
 
 inline char narrowFromWide(char16_t c) { return c <= 0xFF ? char(c) : '?'; }
 inline char16_t wideFromNarrow(char c) { return char16_t((unsigned char)c); }

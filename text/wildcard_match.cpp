@@ -110,7 +110,7 @@ struct Bracket {
 };
 
 template <class Ch>
-Bracket parseBracket(const Ch* p, size_t pn, size_t i, int level)
+[[gnu::always_inline]] inline Bracket parseBracket(const Ch* p, size_t pn, size_t i, int level)
 {
     Bracket b{i + 1, 0, none, false, false};
     if (b.set < pn && p[b.set] == '^') {
@@ -155,7 +155,7 @@ bool inRange(Ch a, Ch b, Ch c, bool cs)
 
 // PLUS: a '*', '?' or '|' member stands for any character.
 template <class Ch>
-bool inSet(const Ch* set, size_t n, Ch c, bool cs, bool plus)
+[[gnu::always_inline]] inline bool inSet(const Ch* set, size_t n, Ch c, bool cs, bool plus)
 {
     for (size_t q = 0; q < n;) {
         if (q != 0 && q != n - 1 && set[q] == '-') {
@@ -178,7 +178,7 @@ bool inSet(const Ch* set, size_t n, Ch c, bool cs, bool plus)
 // or a bracket that is no comma list. Returns the pattern position after
 // it, or none when C does not fit.
 template <class Ch>
-size_t singleStep(const Ch* p, size_t pn, size_t i, Ch c, int level, bool cs, bool plus)
+[[gnu::always_inline]] inline size_t singleStep(const Ch* p, size_t pn, size_t i, Ch c, int level, bool cs, bool plus)
 {
     Ch e = p[i];
     if (e == '?')
@@ -204,6 +204,15 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
 {
     auto atEnd = [&](size_t j) { return j == sn || (sn == none && s[j] == 0); };
     size_t i = 0, j = 0, starI = none, starJ = 0, tail = none;
+    // Resumes after the last star at STARJ or, when a plain character
+    // follows the star, at the next place that holds that character.
+    auto nextStart = [&] {
+        if (!isSpecial(p[starI], level))
+            while (!atEnd(starJ) && !sameChar(p[starI], s[starJ], cs))
+                ++starJ;
+        i = starI;
+        j = starJ;
+    };
     // The literal head, compared straight away: most names fail here.
     while (i < pn && !isSpecial(p[i], level)) {
         if (atEnd(j) || !sameChar(p[i], s[j], cs))
@@ -231,8 +240,9 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
                         return false;
                 return true;
             }
-            i = starI = e;
+            starI = e;
             starJ = j;
+            nextStart();
             continue;
         }
         if (i < pn && !atEnd(j)) {
@@ -247,9 +257,56 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
         }
         if (starI == none || atEnd(starJ))
             return false;
-        i = starI;
-        j = ++starJ;
+        ++starJ;
+        nextStart();
     }
+}
+
+// The patterns that users type most ('*.dgn', 'plan-*', 'plan-0?.dgn'):
+// plain characters and '?' with at most one run of stars, read in one pass
+// over pattern and string at levels 1 to 3. Every element but the star
+// takes exactly one character, so the head before the star must match the
+// start of the string and the tail after it the end. Returns 1 or 0, or -1
+// for a pattern of any other shape (nothing is lost: the caller then
+// matches from the start). Bracket sets and bars are what set the
+// flavours apart, so this holds for all of them.
+template <class Ch>
+int matchOneStar(const Ch* p, const Ch* s, int level, bool cs)
+{
+    auto fits = [cs](Ch e, Ch c) { return e == '?' ? isAsciiAlnum(c) : sameChar(e, c, cs); };
+    auto other = [level](Ch e) { return (e == '[' && level >= 2) || (e == '|' && level >= 3); };
+    size_t i = 0;
+    for (;; ++i) {
+        Ch e = p[i];
+        if (e == 0)
+            return s[i] == 0;
+        if (e == '*')
+            break;
+        if (other(e))
+            return -1;
+        // Every element so far took one character without a choice, so a
+        // mismatch here is final.
+        if (s[i] == 0 || !fits(e, s[i]))
+            return 0;
+    }
+    const size_t head = i;
+    while (p[i] == '*')
+        ++i;
+    const Ch* tail = p + i;
+    size_t tn = 0;
+    for (; tail[tn]; ++tn)
+        if (tail[tn] == '*' || other(tail[tn]))
+            return -1;
+    if (tn == 0)
+        return 1;
+    size_t sn = head + strLen(s + head);
+    if (sn - head < tn)
+        return 0;
+    const Ch* end = s + sn - tn;
+    for (size_t k = 0; k < tn; ++k)
+        if (!fits(tail[k], end[k]))
+            return 0;
+    return 1;
 }
 
 template <class Ch>
@@ -566,6 +623,17 @@ private:
     std::unordered_map<uint64_t, bool> quick_;
 };
 
+// Kept out of line, so that the common patterns, which never get here, do
+// not pay for the search's stack frame.
+template <class Ch>
+[[gnu::noinline]] bool search(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs,
+                              WildcardFlavor flavor)
+{
+    if (sn == none)
+        sn = strLen(s);
+    return Matcher<Ch>(p, pn, s, sn, level, cs, flavor).run();
+}
+
 template <class Ch>
 bool matchAny(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs,
               WildcardFlavor flavor)
@@ -581,9 +649,7 @@ bool matchAny(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs
     }
     if (takesSingleCharacters(p, pn, level))
         return greedyMatch(p, pn, s, sn, level, cs, flavor == WildcardFlavor::Plus);
-    if (sn == none)
-        sn = strLen(s);
-    return Matcher<Ch>(p, pn, s, sn, level, cs, flavor).run();
+    return search(p, pn, s, sn, level, cs, flavor);
 }
 
 }  // namespace
@@ -603,12 +669,18 @@ bool matchRange(const char16_t* pattern, size_t pn, const char16_t* string, size
 bool matchText(const char* pattern, const char* string, int level, bool caseSensitive,
                WildcardFlavor flavor)
 {
+    int quick = level >= 1 ? matchOneStar(pattern, string, level, caseSensitive) : -1;
+    if (quick >= 0)
+        return quick == 1;
     return matchAny(pattern, strLen(pattern), string, none, level, caseSensitive, flavor);
 }
 
 bool matchText(const char16_t* pattern, const char16_t* string, int level, bool caseSensitive,
                WildcardFlavor flavor)
 {
+    int quick = level >= 1 ? matchOneStar(pattern, string, level, caseSensitive) : -1;
+    if (quick >= 0)
+        return quick == 1;
     return matchAny(pattern, strLen(pattern), string, none, level, caseSensitive, flavor);
 }
 
