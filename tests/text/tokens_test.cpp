@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -147,4 +149,38 @@ TEST(Tokens, LongListWalksInLinearSteps)
         ++count;
     EXPECT_EQ(count, 20000);
     EXPECT_EQ(pos, list.size());
+}
+
+// A source read to its end takes a shorter road than one cut by a size;
+// with the size set to what remains, both must give the same tokens.
+TEST(Tokens, WholeSourceRoadAgreesWithTheSizedOne)
+{
+    std::mt19937 rng(20261211);
+    const char letters[] = "ab ,;\"-|x";
+    const char* setChoices[] = {nullptr, "", ",", ";", " ", "\"", "-", ",;", " -", "\"|", "a,"};
+    auto pick = [&] { return setChoices[rng() % std::size(setChoices)]; };
+    for (int round = 0; round < 20000; ++round) {
+        std::string source;
+        for (int k = int(rng() % 12); k > 0; --k)
+            source += letters[rng() % (sizeof letters - 1)];
+        const char *skip = pick(), *trim = pick(), *remove = pick(), *sep = pick(),
+                   *stop = pick(), *quote = pick();
+        size_t pos = 0;
+        for (int guard = 0; guard < 40; ++guard) {
+            std::vector<char> whole(source.size() + 1, 'Z'), sized(source.size() + 1, 'Z');
+            const char* at = source.c_str() + pos;
+            int n = psString_getTokenExtA(whole.data(), at, skip, trim, remove, sep, stop, quote);
+            int m = psString_getTokenSizedExtA(sized.data(), at, skip, trim, remove, sep, stop,
+                                               quote, int(std::strlen(at)));
+            if (*at == 0)
+                m = 0;  // a size of 0 would mean the whole source again
+            ASSERT_EQ(n, m) << "source '" << source << "' at " << pos;
+            if (*at) {
+                ASSERT_STREQ(whole.data(), sized.data()) << "source '" << source << "'";
+            }
+            if (n == 0)
+                break;
+            pos += size_t(n);
+        }
+    }
 }

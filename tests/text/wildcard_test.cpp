@@ -1,4 +1,5 @@
 #include "pelund/wildcards.h"
+#include "text/wildcard_match.h"
 #include "wildcard_reference.h"
 
 #include <gtest/gtest.h>
@@ -157,6 +158,36 @@ TEST(Wildcards, AllMatchersAgreeWithReferenceOnLongerRandomInputs)
         expectAllAgree(p, s, int(rng() % 3) + 1, int(rng() % 2));
         if (::testing::Test::HasFatalFailure())
             return;
+    }
+}
+
+// Names against the shapes that take the short road (plain characters and
+// '?' around at most one run of stars), and against near misses that must
+// leave it ('[' and bars at the levels where they are special). The
+// exported matcher takes the short road; the range form always searches.
+TEST(Wildcards, ShortRoadAgreesWithTheSearchAndTheReference)
+{
+    std::mt19937 rng(20261211);
+    const std::string pieces[] = {"plan", "P", "-0", "?", "?", ".dgn", ".DGN", "*", "**", "a",
+                                  "[a-p]", "|", "9"};
+    const std::string names[] = {"plan-01.dgn", "PLAN-0x.DGN", "plan.dgn", "x.dgn", ".dgn",
+                                 "plan-0.dgn", "plan-01.dgn.bak", "a9", "", "p", "plan-0-.dgn",
+                                 "Plan-09.Dgn", "planplan.dgn", "-0a"};
+    for (int round = 0; round < 20000; ++round) {
+        std::string p;
+        int pn = int(rng() % 5);
+        for (int k = 0; k < pn; ++k)
+            p += pieces[rng() % std::size(pieces)];
+        for (const std::string& s : names) {
+            int level = int(rng() % 4), cs = int(rng() % 2);
+            expectAllAgree(p, s, level, cs);
+            if (::testing::Test::HasFatalFailure())
+                return;
+            ASSERT_EQ(psString_matchWithWildcards(p.c_str(), s.c_str(), level, cs) == 1,
+                      pelund::matchRange(p.c_str(), p.size(), s.c_str(), s.size(), level,
+                                         cs != 0, pelund::WildcardFlavor::Standard))
+                << "pattern '" << p << "' string '" << s << "' level " << level;
+        }
     }
 }
 
