@@ -1,7 +1,7 @@
 // CRC-32 against zlib's crc32() and SHA-1 against OpenSSL's SHA1() on the
 // same 256 MiB buffer, every code path of ours beside the peer. zlib and
 // OpenSSL are linked here only; the library does not use them.
-#include "containers/checksum_paths.h"
+#include "checksums/checksum_paths.h"
 
 #include <benchmark/benchmark.h>
 #include <openssl/sha.h>

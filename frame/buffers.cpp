@@ -3,10 +3,27 @@
 // A grant first takes a 64 KiB reserve, then asks for the requested size and
 // halves it while the heap refuses; the reserve is released afterwards so
 // that the caller still has that much heap once it holds a very large block.
+#include "frame/buffers.h"
+
 #include "pelund/misc.h"
 
 #include <cstdlib>
 #include <cstring>
+
+namespace pelund {
+
+bool isAllZero(const void* data, int length)
+{
+    if (!data || length <= 0)
+        return true;
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    for (int i = 0; i < length; ++i)
+        if (p[i])
+            return false;
+    return true;
+}
+
+}  // namespace pelund
 
 namespace {
 
@@ -72,13 +89,7 @@ PELUND_API int vnDBUtils_freeList(void* address) __attribute__((alias("psMisc_fr
 
 PELUND_API int psMisc_isDataNull(const void* data, int length)
 {
-    if (!data || length <= 0)
-        return 1;
-    const unsigned char* p = static_cast<const unsigned char*>(data);
-    for (int i = 0; i < length; ++i)
-        if (p[i])
-            return 0;
-    return 1;
+    return pelund::isAllZero(data, length) ? 1 : 0;
 }
 
 }  // extern "C"

@@ -37,9 +37,9 @@ bool isPrintableByte(char c)
 }
 
 template <class Ch>
-int numeric(const Ch* text, int all, int allowPoint, int allowMinus)
+int numeric(const Ch* text, bool all, bool allowPoint, bool allowMinus)
 {
-    return allOf(text, all != 0, [&](Ch c, size_t i) {
+    return allOf(text, all, [&](Ch c, size_t i) {
         return isAsciiDigit(c) || (allowPoint && c == '.') || (allowMinus && i == 0 && c == '-');
     });
 }
@@ -68,6 +68,16 @@ int wideDigitValue(char16_t c)
         if (c >= first && c < first + 10)
             return c - first;
     return 0;
+}
+
+bool isNumericText(const char* text, bool all, bool allowPoint, bool allowMinus)
+{
+    return numeric(text, all, allowPoint, allowMinus) != 0;
+}
+
+bool isNumericText(const char16_t* text, bool all, bool allowPoint, bool allowMinus)
+{
+    return numeric(text, all, allowPoint, allowMinus) != 0;
 }
 
 bool allDigits(const char* text, bool all)
@@ -104,13 +114,13 @@ PELUND_API int psString_isPrintable(const char* text, int all)
 PELUND_API int psString_isNumericExtA(const char* text, int all, int allow_point,
                                       int allow_leading_minus)
 {
-    return numeric(text, all, allow_point, allow_leading_minus);
+    return isNumericText(text, all != 0, allow_point != 0, allow_leading_minus != 0) ? 1 : 0;
 }
 
 PELUND_API int psString_isNumericExtW(const ps_char16* text, int all, int allow_point,
                                       int allow_leading_minus)
 {
-    return numeric(text, all, allow_point, allow_leading_minus);
+    return isNumericText(text, all != 0, allow_point != 0, allow_leading_minus != 0) ? 1 : 0;
 }
 
 PELUND_API ps_char16 psWChar_towlower(ps_char16 c) { return toLowerAscii(c); }

@@ -55,6 +55,12 @@ bool isWideDigit(char16_t c);
 // The value 0 to 9 of a unit for which isWideDigit holds.
 int wideDigitValue(char16_t c);
 
+// All (or, with ALL false, at least one) characters of TEXT are ASCII
+// digits, or a '.' with ALLOWPOINT, or a leading '-' with ALLOWMINUS; false
+// for a null or empty TEXT.
+bool isNumericText(const char* text, bool all, bool allowPoint, bool allowMinus);
+bool isNumericText(const char16_t* text, bool all, bool allowPoint, bool allowMinus);
+
 // All (or, with ALL false, at least one) characters of TEXT are digits; false
 // for a null or empty TEXT.
 bool allDigits(const char* text, bool all);

@@ -1,6 +1,6 @@
 #include "text/number_text.h"
 
-#include "pelund/numeric.h"
+#include "numeric/decimal_text.h"
 #include "text/char_class.h"
 
 #include <locale.h>
@@ -63,7 +63,7 @@ std::string decimalText(double value, int precision)
 {
     char text[512];
     std::snprintf(text, sizeof text, "%.*f", precision, value);
-    psMath_trimDoubleAsStringA(text, 1);
+    trimDecimalText(text, 1);
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include "pelund/ranges.h"
 #include "pelund/strings.h"
 #include "pelund/wildcards.h"
+#include "numeric/point_sort.h"
 #include "text/char_class.h"
 #include "text/list_append.h"
 #include "text/number_text.h"
@@ -76,12 +77,7 @@ int validRange(const Ch* text, bool singleAllowed, int* lower, int* upper, int* 
             hasSecond = true;
         }
     }
-    auto numeric = [](const Text<Ch>& s) {
-        if constexpr (std::is_same_v<Ch, char>)
-            return psString_isNumericExtA(s.c_str(), 1, 0, 1) != 0;
-        else
-            return psString_isNumericExtW(s.c_str(), 1, 0, 1) != 0;
-    };
+    auto numeric = [](const Text<Ch>& s) { return isNumericText(s.c_str(), true, false, true); };
     if (first.empty() || !numeric(first))
         return 0;
     int S = readInteger(first.c_str());
@@ -260,11 +256,7 @@ int matchInMixedList(const Ch* list, const Ch* value, int level, const Ch* skip,
     if (isRange)
         *isRange = 0;
     constexpr int elementSize = std::is_same_v<Ch, char> ? 512 : 1024;
-    bool numeric;
-    if constexpr (std::is_same_v<Ch, char>)
-        numeric = psString_isNumericExtA(value, 1, 0, 1) != 0;
-    else
-        numeric = psString_isNumericExtW(value, 1, 0, 1) != 0;
+    bool numeric = isNumericText(value, true, false, true);
     int v = numeric ? readInteger(value) : 0;
     TokenSets<Ch> sets{skip, trim, remove, separators, nullptr, quotes};
     std::vector<Ch> element(elementSize + 1);
@@ -395,7 +387,7 @@ int formatDoubleList(Ch* text, int precision)
     work = buildList<Ch>(readRecords(work), nullptr, precision);
     std::vector<Record> records = readRecords(work);
     if (!records.empty())
-        psMath_sortPoints(&records[0].lo, int(records.size()), 1);
+        sortPoints(&records[0].lo, int(records.size()), 1);
     work = buildList<Ch>(records, nullptr, precision);
     records = readRecords(work);
     std::vector<bool> dropped(records.size());

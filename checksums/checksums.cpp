@@ -1,5 +1,5 @@
 // The exported checksums and the choice of their code paths.
-#include "containers/checksum_paths.h"
+#include "checksums/checksum_paths.h"
 #include "pelund/checksums.h"
 #include "platform/cpu_features.h"
 #include "platform/debug_output.h"

@@ -1,6 +1,6 @@
 // Tolerant comparison, bits, bit masks, integer lists and 64-bit text.
+#include "frame/buffers.h"
 #include "frame/text_forms.h"
-#include "pelund/misc.h"
 #include "pelund/numeric.h"
 
 #include <climits>
@@ -175,7 +175,7 @@ PELUND_API int psMath_setBitMask(unsigned int n, unsigned char* mask, int size, 
         for (int k = 0; k < size; ++k)
             mask[k] = (unsigned char)~mask[k];
         return 0;
-    case 8: return psMisc_isDataNull(mask, size) ? PS_FAILURE : 0;
+    case 8: return isAllZero(mask, size) ? PS_FAILURE : 0;
     case 9:
         for (int k = 0; k < size; ++k)
             if (mask[k])

@@ -1,4 +1,4 @@
-#include "containers/checksum_paths.h"
+#include "checksums/checksum_paths.h"
 #include "pelund/checksums.h"
 #include "platform/debug_output.h"
 

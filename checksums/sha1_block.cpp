@@ -2,7 +2,7 @@
 // schedule lives in a ring of sixteen words and the eighty rounds are
 // unrolled so that the working variables rotate by renaming, not by moves.
 #include "frame/byte_order.h"
-#include "containers/checksum_paths.h"
+#include "checksums/checksum_paths.h"
 
 #include <cstring>
 

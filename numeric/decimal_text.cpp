@@ -1,9 +1,12 @@
 // Tidying the decimals of a number written as text.
+#include "numeric/decimal_text.h"
+
 #include "frame/text_forms.h"
 #include "pelund/numeric.h"
 
 #include <string>
 
+namespace pelund {
 namespace {
 
 template <class Ch>
@@ -42,16 +45,21 @@ int trimDouble(Ch* text, int decimals)
 
 }  // namespace
 
+int trimDecimalText(char* text, int decimals) { return trimDouble(text, decimals); }
+int trimDecimalText(char16_t* text, int decimals) { return trimDouble(text, decimals); }
+
+}  // namespace pelund
+
 extern "C" {
 
 PELUND_API int psMath_trimDoubleAsStringA(char* text, int decimals)
 {
-    return trimDouble(text, decimals);
+    return pelund::trimDecimalText(text, decimals);
 }
 
 PELUND_API int psMath_trimDoubleAsStringW(ps_char16* text, int decimals)
 {
-    return trimDouble(text, decimals);
+    return pelund::trimDecimalText(text, decimals);
 }
 
 }  // extern "C"

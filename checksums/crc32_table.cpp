@@ -7,7 +7,7 @@
 // (a multiplication by x^(8|B|) mod P) plus the CRC of B from zero. Short
 // buffers take sixteen bytes per step in one stream.
 #include "frame/byte_order.h"
-#include "containers/checksum_paths.h"
+#include "checksums/checksum_paths.h"
 
 #include <array>
 #include <cstring>

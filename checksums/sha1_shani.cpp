@@ -2,7 +2,7 @@
 // per SHA1RNDS4, the message schedule by SHA1MSG1/SHA1MSG2, and the fifth
 // working variable carried by SHA1NEXTE. The twenty groups of four rounds
 // follow one pattern, written once as a template over the group number.
-#include "containers/checksum_paths.h"
+#include "checksums/checksum_paths.h"
 
 #if defined(__x86_64__)
 

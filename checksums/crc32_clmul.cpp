@@ -8,7 +8,7 @@
 //
 // Two paths: four SSE lanes (64 bytes per step) with PCLMULQDQ, and four
 // AVX-512 registers of four lanes each (256 bytes per step) with VPCLMULQDQ.
-#include "containers/checksum_paths.h"
+#include "checksums/checksum_paths.h"
 
 #if defined(__x86_64__)
 

@@ -2,6 +2,8 @@
 // exchanging adjacent points whose keys are strictly out of order: a stable
 // sort in which a NaN key never moves. Without NaN keys a stable merge sort
 // gives the same order in n log n; with them the passes are made as such.
+#include "numeric/point_sort.h"
+
 #include "pelund/numeric.h"
 
 #include <algorithm>
@@ -10,13 +12,14 @@
 #include <cstring>
 #include <vector>
 
+namespace pelund {
 namespace {
 
 using Point = std::array<double, 3>;
 
 }  // namespace
 
-extern "C" PELUND_API int psMath_sortPoints(double* points, int count, int mode)
+int sortPoints(double* points, int count, int mode)
 {
     if (!points || count <= 1)
         return 0;
@@ -60,3 +63,14 @@ extern "C" PELUND_API int psMath_sortPoints(double* points, int count, int mode)
     }
     return 0;
 }
+
+}  // namespace pelund
+
+extern "C" {
+
+PELUND_API int psMath_sortPoints(double* points, int count, int mode)
+{
+    return pelund::sortPoints(points, count, mode);
+}
+
+}  // extern "C"
