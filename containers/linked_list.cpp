@@ -111,6 +111,29 @@ void unlink(ListNode* node, ListNode* chainParent)
     node->prev = node->next = nullptr;
 }
 
+ListNode* lastSibling(ListNode* node)
+{
+    while (node->next)
+        node = node->next;
+    return node;
+}
+
+// Exchanges the data of two members (never of a header).
+int swapData(ListNode* a, ListNode* b)
+{
+    if (!a || !b || isHeader(a) || isHeader(b))
+        return PS_FAILURE;
+    void* data = a->data;
+    a->data = b->data;
+    b->data = data;
+    return PS_SUCCESS;
+}
+
+ListNode* nodeAt(ListNode* list, int index)
+{
+    return guarded(static_cast<ListNode*>(nullptr), [&] { return findByIndex(list, index).node; });
+}
+
 int insertAfter(ListNode* list, int index, int count, const void* data)
 {
     if (!list)
@@ -119,7 +142,7 @@ int insertAfter(ListNode* list, int index, int count, const void* data)
         return PS_FAILURE;
     ListNode* anchor = findByIndex(list, index).node;
     if (!anchor)
-        anchor = psList_getLastSiblingNode(list);
+        anchor = lastSibling(list);
     for (int k = 0; k < count; ++k) {
         auto* node = static_cast<ListNode*>(std::calloc(1, sizeof(ListNode)));
         if (!node)
@@ -227,7 +250,7 @@ int sortFrom(ListNode* start, psList_Comparator comparator, void* user, int scop
                 return r;
         }
         if (exchange) {
-            if (psList_swapMembersByNode(cur, cur->next) != PS_SUCCESS)
+            if (swapData(cur, cur->next) != PS_SUCCESS)
                 return PS_FAILURE;
             f.current = cur->prev ? cur->prev : cur->next;
         } else {
@@ -257,6 +280,35 @@ void destroyFrom(ListNode* start, psList_Destructor destructor)
         freeOne(n, destructor);
 }
 
+ListNode* walkGuarded(ListNode* start, psList_Visitor visitor, void* user)
+{
+    return guarded(static_cast<ListNode*>(nullptr), [&] { return walkFrom(start, visitor, user); });
+}
+
+int freeNode(ListNode* node, psList_Destructor destructor)
+{
+    if (!node)
+        return PS_FAILURE;
+    freeOne(node, destructor);
+    return PS_SUCCESS;
+}
+
+int destroyList(ListNode** list, psList_Destructor destructor)
+{
+    if (!list)
+        return PS_FAILURE;
+    if (*list) {
+        int rc = guarded(PS_FAILURE, [&] {
+            destroyFrom(*list, destructor);
+            return PS_SUCCESS;
+        });
+        if (rc != PS_SUCCESS)
+            return rc;
+    }
+    *list = nullptr;
+    return PS_SUCCESS;
+}
+
 }  // namespace
 }  // namespace pelund
 
@@ -273,7 +325,7 @@ PELUND_API ListNode* psList_create(uint32_t element_size, uint32_t flags, uint32
     header->flags = flags | PS_LIST_HEADER;
     header->tag = tag;
     if (count > 0)
-        psList_insertAfterMemberIndex(header, 0, count, nullptr);
+        guarded(PS_FAILURE, [&] { return insertAfter(header, 0, count, nullptr); });
     return header;
 }
 
@@ -285,7 +337,7 @@ PELUND_API int psList_insertAfterMemberIndex(ListNode* list, int index, int coun
 
 PELUND_API int psList_deleteMemberByIndex(ListNode* list, int count, int index)
 {
-    return psList_deleteMemberByIndexExt(list, count, index, nullptr);
+    return guarded(PS_FAILURE, [&] { return deleteAt(list, count, index, nullptr); });
 }
 
 PELUND_API int psList_deleteMemberByIndexExt(ListNode* list, int count, int index,
@@ -296,12 +348,12 @@ PELUND_API int psList_deleteMemberByIndexExt(ListNode* list, int count, int inde
 
 PELUND_API ListNode* psList_getNodeByIndex(ListNode* list, int index)
 {
-    return guarded(static_cast<ListNode*>(nullptr), [&] { return findByIndex(list, index).node; });
+    return nodeAt(list, index);
 }
 
 PELUND_API void* psList_getMemberByIndex(ListNode* list, int index)
 {
-    ListNode* node = psList_getNodeByIndex(list, index);
+    ListNode* node = nodeAt(list, index);
     return node ? node->data : nullptr;
 }
 
@@ -319,7 +371,7 @@ PELUND_API int psList_getSize(ListNode* list)
 
 PELUND_API int psList_setMemberByIndex(ListNode* list, int index, const void* data)
 {
-    ListNode* node = psList_getNodeByIndex(list, index);
+    ListNode* node = nodeAt(list, index);
     if (!node)
         return PS_FAILURE;
     void* copy = copyOfData(data, node->dataSize);
@@ -337,43 +389,36 @@ PELUND_API int psList_moveMemberByIndex(ListNode* list, int from, int to)
 
 PELUND_API int psList_swapMembersByIndex(ListNode* list, int index_a, int index_b)
 {
-    return psList_swapMembersByNode(psList_getNodeByIndex(list, index_a),
-                                    psList_getNodeByIndex(list, index_b));
+    return swapData(nodeAt(list, index_a), nodeAt(list, index_b));
 }
 
-PELUND_API int psList_swapMembersByNode(ListNode* a, ListNode* b)
-{
-    if (!a || !b || isHeader(a) || isHeader(b))
-        return PS_FAILURE;
-    void* data = a->data;
-    a->data = b->data;
-    b->data = data;
-    return PS_SUCCESS;
-}
+PELUND_API int psList_swapMembersByNode(ListNode* a, ListNode* b) { return swapData(a, b); }
 
 PELUND_API ListNode* psList_processMembers(ListNode* start, psList_Visitor visitor, void* user)
 {
     if (!start)
         return nullptr;
-    return guarded(static_cast<ListNode*>(nullptr), [&] { return walkFrom(start, visitor, user); });
+    return walkGuarded(start, visitor, user);
 }
 
 PELUND_API ListNode* psList_search(ListNode* start, psList_Visitor visitor, void* user)
 {
     if (!start || !visitor)
         return nullptr;
-    return psList_processMembers(start, visitor, user);
+    return walkGuarded(start, visitor, user);
 }
 
 PELUND_API void* psList_searchForData(ListNode* start, psList_Visitor visitor, void* user)
 {
-    ListNode* node = psList_search(start, visitor, user);
+    ListNode* node = start && visitor ? walkGuarded(start, visitor, user) : nullptr;
     return node ? node->data : nullptr;
 }
 
 PELUND_API int psList_sort(ListNode* start, psList_Comparator comparator, void* user)
 {
-    return psList_sortExt(start, comparator, user, 4);
+    if (!start)
+        return PS_FAILURE;
+    return guarded(PS_FAILURE, [&] { return sortFrom(start, comparator, user, 4); });
 }
 
 PELUND_API int psList_sortExt(ListNode* start, psList_Comparator comparator, void* user,
@@ -384,41 +429,23 @@ PELUND_API int psList_sortExt(ListNode* start, psList_Comparator comparator, voi
     return guarded(PS_FAILURE, [&] { return sortFrom(start, comparator, user, scope); });
 }
 
-PELUND_API int psList_freeNode(ListNode* node) { return psList_freeNodeExt(node, nullptr); }
+PELUND_API int psList_freeNode(ListNode* node) { return freeNode(node, nullptr); }
 
 PELUND_API int psList_freeNodeExt(ListNode* node, psList_Destructor destructor)
 {
-    if (!node)
-        return PS_FAILURE;
-    freeOne(node, destructor);
-    return PS_SUCCESS;
+    return freeNode(node, destructor);
 }
 
-PELUND_API int psList_destroy(ListNode** list) { return psList_destroyExt(list, nullptr); }
+PELUND_API int psList_destroy(ListNode** list) { return destroyList(list, nullptr); }
 
 PELUND_API int psList_destroyExt(ListNode** list, psList_Destructor destructor)
 {
-    if (!list)
-        return PS_FAILURE;
-    if (*list) {
-        int rc = guarded(PS_FAILURE, [&] {
-            destroyFrom(*list, destructor);
-            return PS_SUCCESS;
-        });
-        if (rc != PS_SUCCESS)
-            return rc;
-    }
-    *list = nullptr;
-    return PS_SUCCESS;
+    return destroyList(list, destructor);
 }
 
 PELUND_API ListNode* psList_getLastSiblingNode(ListNode* node)
 {
-    if (!node)
-        return nullptr;
-    while (node->next)
-        node = node->next;
-    return node;
+    return node ? lastSibling(node) : nullptr;
 }
 
 PELUND_API ListNode* psList_getLastChildNode(ListNode* node)

@@ -1,5 +1,7 @@
 // Comparing and searching without regard to case. No working copies are
 // made: characters are upper-cased as they are compared.
+#include "text/compare.h"
+
 #include "frame/text_forms.h"
 #include "pelund/strings.h"
 #include "text/char_class.h"
@@ -78,17 +80,35 @@ Ch* findNoCase(const Ch* haystack, const Ch* needle)
 }
 
 }  // namespace
+
+int compareNoCase(const char* a, const char* b) { return cmpNoCase(a, b); }
+int compareNoCase(const char16_t* a, const char16_t* b) { return cmpNoCase(a, b); }
+
+int compareSuffixNoCase(const char* a, const char* b, int n)
+{
+    if (!a || !b || n <= 0)
+        return -1;
+    size_t an = strLen(a), bn = strLen(b);
+    const char* ta = a + (an > size_t(n) ? an - size_t(n) : 0);
+    const char* tb = b + (bn > size_t(n) ? bn - size_t(n) : 0);
+    for (;; ++ta, ++tb) {
+        int d = compareUpper(*ta, *tb);
+        if (d != 0 || !*ta)
+            return d;
+    }
+}
+
 }  // namespace pelund
 
 using namespace pelund;
 
 extern "C" {
 
-PELUND_API int psString_cmpNoCaseA(const char* a, const char* b) { return cmpNoCase(a, b); }
+PELUND_API int psString_cmpNoCaseA(const char* a, const char* b) { return compareNoCase(a, b); }
 
 PELUND_API int psString_cmpNoCaseW(const ps_char16* a, const ps_char16* b)
 {
-    return cmpNoCase(a, b);
+    return compareNoCase(a, b);
 }
 
 PELUND_API int psString_cmpNoCaseNA(const char* a, const char* b, int n)
@@ -110,23 +130,14 @@ PELUND_API int psString_cmpPrefixNoCaseA(const char* text, const char* prefix)
 
 PELUND_API int psString_cmpSuffixNoCaseNA(const char* a, const char* b, int n)
 {
-    if (!a || !b || n <= 0)
-        return -1;
-    size_t an = strLen(a), bn = strLen(b);
-    const char* ta = a + (an > size_t(n) ? an - size_t(n) : 0);
-    const char* tb = b + (bn > size_t(n) ? bn - size_t(n) : 0);
-    for (;; ++ta, ++tb) {
-        int d = compareUpper(*ta, *tb);
-        if (d != 0 || !*ta)
-            return d;
-    }
+    return compareSuffixNoCase(a, b, n);
 }
 
 PELUND_API int psString_cmpSuffixNoCase(const char* text, const char* suffix)
 {
     if (!text || !suffix)
         return -1;
-    return psString_cmpSuffixNoCaseNA(text, suffix, int(std::min<size_t>(strLen(suffix), INT_MAX)));
+    return compareSuffixNoCase(text, suffix, int(std::min<size_t>(strLen(suffix), INT_MAX)));
 }
 
 PELUND_API char* psString_strNoCaseA(const char* haystack, const char* needle)

@@ -266,7 +266,7 @@ PELUND_API int psString_listIsMemberW(const ps_char16* list, const ps_char16* it
     NarrowDup l(list), i(item), s(separators), b(blanks);
     if (!l.okFor(list) || !i.okFor(item) || !s.okFor(separators) || !b.okFor(blanks))
         return 0;
-    return psString_listIsMemberA(l.get(), i.get(), s.get(), b.get(), ignore_case);
+    return isMember(l.get(), i.get(), s.get(), b.get(), nullptr, ignore_case != 0);
 }
 
 PELUND_API int psString_listsAreSame(const char* first, const char* second, const char* separators,
@@ -289,7 +289,8 @@ PELUND_API int psStringFixed_listAppendExtA(char* list, const char* separator, i
 {
     va_list args;
     va_start(args, format);
-    int rc = psStringFixed_listAppendExtVA(list, separator, capitalise, format, args);
+    int rc = guarded(PS_FAILURE,
+                     [&] { return appendFormattedA(list, separator, capitalise != 0, format, args); });
     va_end(args);
     return rc;
 }
@@ -298,7 +299,7 @@ PELUND_API int psStringFixed_listAppendA(char* list, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    int rc = psStringFixed_listAppendExtVA(list, ", ", 1, format, args);
+    int rc = guarded(PS_FAILURE, [&] { return appendFormattedA(list, ", ", true, format, args); });
     va_end(args);
     return rc;
 }
@@ -316,7 +317,8 @@ PELUND_API int psStringFixed_listAppendExtW(ps_char16* list, const ps_char16* se
 {
     va_list args;
     va_start(args, format);
-    int rc = psStringFixed_listAppendExtVW(list, separator, capitalise, format, args);
+    int rc = guarded(PS_FAILURE,
+                     [&] { return appendFormattedW(list, separator, capitalise != 0, format, args); });
     va_end(args);
     return rc;
 }
@@ -325,7 +327,7 @@ PELUND_API int psStringFixed_listAppendW(ps_char16* list, const ps_char16* forma
 {
     va_list args;
     va_start(args, format);
-    int rc = psStringFixed_listAppendExtVW(list, u", ", 1, format, args);
+    int rc = guarded(PS_FAILURE, [&] { return appendFormattedW(list, u", ", true, format, args); });
     va_end(args);
     return rc;
 }
@@ -340,7 +342,8 @@ PELUND_API int psStringFixed_listTruncateBySeparatorExtA(char* list, const char*
 
 PELUND_API int psStringFixed_listTruncateBySeparatorA(char* list, char separator, int maximum)
 {
-    return psStringFixed_listTruncateBySeparatorExtA(list, "...", separator, maximum, nullptr);
+    return guarded(PS_FAILURE,
+                   [&] { return truncateBySeparator<char>(list, "...", separator, maximum, nullptr); });
 }
 
 PELUND_API int psStringFixed_listTruncateBySeparatorExtW(ps_char16* list, const ps_char16* marker,
@@ -354,7 +357,8 @@ PELUND_API int psStringFixed_listTruncateBySeparatorExtW(ps_char16* list, const 
 PELUND_API int psStringFixed_listTruncateBySeparatorW(ps_char16* list, ps_char16 separator,
                                                       int maximum)
 {
-    return psStringFixed_listTruncateBySeparatorExtW(list, dots, separator, maximum, nullptr);
+    return guarded(PS_FAILURE,
+                   [&] { return truncateBySeparator<char16_t>(list, dots, separator, maximum, nullptr); });
 }
 
 PELUND_API int psStringDynamic_addA(char** string, const char* text)

@@ -3,6 +3,7 @@
 #include "frame/text_forms.h"
 #include "pelund/strings.h"
 #include "text/char_class.h"
+#include "text/compare.h"
 #include "text/narrow_format.h"
 
 #include <algorithm>
@@ -89,7 +90,7 @@ int replaceText(char* destination, const char* source, const char* search,
     if (!destination || !source || !search || !replacement || size <= 0)
         return PS_FAILURE;
     bool same = exact ? std::strcmp(search, replacement) == 0
-                      : psString_cmpNoCaseA(search, replacement) == 0;
+                      : compareNoCase(search, replacement) == 0;
     if (same || std::strstr(replacement, search))
         return PS_FAILURE;
     const size_t sn = std::strlen(search), rn = std::strlen(replacement);
