@@ -1,6 +1,5 @@
 // Separated string lists: reading entries, membership, comparing two lists,
-// appending to a caller's buffer, shortening by whole entries, and strings
-// that the library grows.
+// appending to a caller's buffer, shortening by whole entries.
 #include "frame/guard.h"
 #include "frame/text_forms.h"
 #include "pelund/lists.h"
@@ -199,20 +198,6 @@ int truncateBySeparator(Ch* list, const Ch* marker, Ch separator, int maximum, c
     return PS_SUCCESS;
 }
 
-template <class Ch>
-int addDynamic(Ch** string, const Ch* text)
-{
-    if (!string || !text)
-        return PS_FAILURE;
-    size_t old = *string ? strLen(*string) : 0, n = strLen(text);
-    auto* grown = static_cast<Ch*>(std::realloc(*string, (old + n + 1) * sizeof(Ch)));
-    if (!grown)
-        return PS_FAILURE;
-    std::memcpy(grown + old, text, (n + 1) * sizeof(Ch));
-    *string = grown;
-    return PS_SUCCESS;
-}
-
 const char16_t dots[] = u"...";
 
 }  // namespace
@@ -359,30 +344,6 @@ PELUND_API int psStringFixed_listTruncateBySeparatorW(ps_char16* list, ps_char16
 {
     return guarded(PS_FAILURE,
                    [&] { return truncateBySeparator<char16_t>(list, dots, separator, maximum, nullptr); });
-}
-
-PELUND_API int psStringDynamic_addA(char** string, const char* text)
-{
-    return addDynamic(string, text);
-}
-
-PELUND_API int psStringDynamic_addW(ps_char16** string, const ps_char16* text)
-{
-    return addDynamic(string, text);
-}
-
-PELUND_API int psStringDynamic_addV(char** string, const char* format, ...)
-{
-    if (!string || !format)
-        return PS_FAILURE;
-    char text[formatArea];
-    va_list args;
-    va_start(args, format);
-    int n = std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    if (n <= 0)
-        return PS_FAILURE;
-    return addDynamic(string, text);
 }
 
 }  // extern "C"

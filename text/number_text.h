@@ -16,6 +16,16 @@ double readDecimal(const char16_t* text);
 // at least one decimal.
 std::string decimalText(double value, int precision);
 
+// Number text written by the library (8-bit) in either width.
+template <class Ch>
+std::basic_string<Ch> widened(const char* s)
+{
+    std::basic_string<Ch> t;
+    for (; *s; ++s)
+        t.push_back(Ch((unsigned char)*s));
+    return t;
+}
+
 }  // namespace pelund
 
 #endif
