@@ -1,22 +1,17 @@
-// Cleaning and rewriting text in place or into a caller's buffer.
+// Replacing characters and text, in place or into a caller's buffer.
 #include "frame/guard.h"
 #include "frame/text_forms.h"
 #include "pelund/strings.h"
 #include "text/char_class.h"
 #include "text/compare.h"
-#include "text/narrow_format.h"
 
 #include <algorithm>
 #include <climits>
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace pelund {
 namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 template <class Ch>
 bool inSet(const Ch* set, Ch c)
@@ -118,27 +113,6 @@ using namespace pelund;
 
 extern "C" {
 
-PELUND_API void psString_TrimLeadingWhiteSpace(char* text)
-{
-    if (!text)
-        return;
-    size_t skip = 0;
-    while (isBlank(text[skip]))
-        ++skip;
-    if (skip)
-        std::memmove(text, text + skip, std::strlen(text + skip) + 1);
-}
-
-PELUND_API void psString_TrimTrailingWhiteSpace(char* text)
-{
-    if (!text)
-        return;
-    size_t n = std::strlen(text);
-    while (n > 0 && isBlank(text[n - 1]))
-        --n;
-    text[n] = '\0';
-}
-
 PELUND_API int psString_spaceToUnderscoreA(char* text) { return spaceToUnderscore(text); }
 PELUND_API int psString_spaceToUnderscoreW(ps_char16* text) { return spaceToUnderscore(text); }
 
@@ -188,65 +162,6 @@ PELUND_API int psString_symbolsToAlpha(char* output, const char* source, int kee
     }
     output[n] = '\0';
     return int(std::min<size_t>(n, INT_MAX));
-}
-
-PELUND_API int psString_truncate(char* output, const char* source, const char* marker,
-                                 int maximum)
-{
-    if (!output || !source || maximum < 4)
-        return 0;
-    size_t max = size_t(maximum);
-    size_t n = strnlen(source, max + 1);
-    bool cut = n > max;
-    n = std::min(n, max);
-    std::memmove(output, source, n);
-    output[n] = '\0';
-    if (cut) {
-        const char* shown = marker ? marker : "...";
-        size_t mn = std::min(std::strlen(shown), max);
-        std::memcpy(output + max - mn, shown, mn);
-    }
-    return int(n);
-}
-
-PELUND_API int psStringCat_padWithChars(char* text, char pad, int count, int capacity)
-{
-    if (!text)
-        return count;
-    long long len = (long long)std::strlen(text);
-    long long n = count;
-    // Room is kept for the terminator: CAPACITY counts it.
-    if (len + n + 1 > capacity)
-        n = (long long)capacity - len - 1;
-    if (n > 0) {
-        std::memset(text + len, pad, size_t(n));
-        text[len + n] = '\0';
-    }
-    return int(std::max<long long>(n, INT_MIN));
-}
-
-PELUND_API int psString_catSizedV(char* destination, int size, const char* format, ...)
-{
-    if (!destination || !format || size <= 0)
-        return 0;
-    va_list args;
-    va_start(args, format);
-    std::string text;
-    bool formatted;
-    try {
-        formatted = formatNarrow(&text, format, args);
-    } catch (...) {
-        formatted = false;
-    }
-    va_end(args);
-    if (!formatted)
-        return -1;
-    size_t total = text.size();
-    size_t add = std::min(total, size_t(size));
-    size_t len = std::strlen(destination);
-    std::memcpy(destination + len, text.data(), add);
-    destination[len + add] = '\0';
-    return int(total);
 }
 
 PELUND_API void FilterNonANSIWChar(ps_char16* text)
