@@ -23,8 +23,7 @@ public:
     Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     bool more() const { return at_ < size_; }
     uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
-    uint64_t word()
-    {
+    uint64_t word() {
         uint64_t v = 0;
         for (int k = 0; k < 8; ++k)
             v = v << 8 | byte();
@@ -36,8 +35,7 @@ private:
     size_t size_, at_ = 0;
 };
 
-bool ours(std::u16string* out, const char16_t* format, ...)
-{
+bool ours(std::u16string* out, const char16_t* format, ...) {
     va_list args;
     va_start(args, format);
     bool ok = pelund::formatWide(out, format, args);
@@ -45,8 +43,7 @@ bool ours(std::u16string* out, const char16_t* format, ...)
     return ok;
 }
 
-int theirs(std::wstring* out, const wchar_t* format, ...)
-{
+int theirs(std::wstring* out, const wchar_t* format, ...) {
     wchar_t buffer[4096];
     va_list args;
     va_start(args, format);
@@ -59,26 +56,25 @@ int theirs(std::wstring* out, const wchar_t* format, ...)
 
 // Calls both with the same arguments (up to two '*' values first).
 template <class Ours, class Theirs>
-void compare(const std::u16string& ourFormat, const std::wstring& theirFormat, int stars,
-             int starA, int starB, Ours ourValue, Theirs theirValue)
-{
+void compare(const std::u16string& ourFormat, const std::wstring& theirFormat, int stars, int starA,
+             int starB, Ours ourValue, Theirs theirValue) {
     std::u16string a;
     std::wstring b;
     bool ok;
     int n;
     switch (stars) {
-    case 0:
-        ok = ours(&a, ourFormat.c_str(), ourValue);
-        n = theirs(&b, theirFormat.c_str(), theirValue);
-        break;
-    case 1:
-        ok = ours(&a, ourFormat.c_str(), starA, ourValue);
-        n = theirs(&b, theirFormat.c_str(), starA, theirValue);
-        break;
-    default:
-        ok = ours(&a, ourFormat.c_str(), starA, starB, ourValue);
-        n = theirs(&b, theirFormat.c_str(), starA, starB, theirValue);
-        break;
+        case 0:
+            ok = ours(&a, ourFormat.c_str(), ourValue);
+            n = theirs(&b, theirFormat.c_str(), theirValue);
+            break;
+        case 1:
+            ok = ours(&a, ourFormat.c_str(), starA, ourValue);
+            n = theirs(&b, theirFormat.c_str(), starA, theirValue);
+            break;
+        default:
+            ok = ours(&a, ourFormat.c_str(), starA, starB, ourValue);
+            n = theirs(&b, theirFormat.c_str(), starA, starB, theirValue);
+            break;
     }
     if (n < 0)
         return;  // beyond glibc's buffer or its character conversion
@@ -99,8 +95,7 @@ void compare(const std::u16string& ourFormat, const std::wstring& theirFormat, i
 }
 
 // Text units that both sides write unchanged: no NUL, no surrogate.
-char16_t unitFrom(uint8_t a, uint8_t b)
-{
+char16_t unitFrom(uint8_t a, uint8_t b) {
     char16_t u = char16_t(a | b << 8);
     if (u == 0 || (u >= 0xD800 && u <= 0xDFFF))
         u = char16_t('a' + a % 26);
@@ -109,8 +104,7 @@ char16_t unitFrom(uint8_t a, uint8_t b)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Reader in(data, size);
     static const char conversions[] = "diuoxXeEfFgGaAcs%";
     static const char* const lengths[] = {"", "hh", "h", "l", "ll", "j", "z", "t", "L", "I64", "w"};
@@ -145,7 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         bool integer = std::strchr("diuoxX", conv) != nullptr;
         bool real = std::strchr("eEfFgGaA", conv) != nullptr;
         bool text = conv == 'c' || conv == 's';
-        if ((integer && (length == "L" || length == "w")) || (real && length != "L" && length != "") ||
+        if ((integer && (length == "L" || length == "w")) ||
+            (real && length != "L" && length != "") ||
             (text && length != "h" && length != "l" && length != "w" && length != "") ||
             conv == '%')
             length.clear();
@@ -175,7 +170,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         uint64_t bits = in.word();
         if (integer) {
             if (length == "ll" || length == "I64" || length == "j")
-                compare(ourFormat, theirFormat, stars, starA, starB, (long long)bits, (long long)bits);
+                compare(ourFormat, theirFormat, stars, starA, starB, (long long)bits,
+                        (long long)bits);
             else if (length == "l" || length == "z" || length == "t")
                 compare(ourFormat, theirFormat, stars, starA, starB, (long)bits, (long)bits);
             else
@@ -184,7 +180,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             double v;
             std::memcpy(&v, &bits, sizeof v);
             if (length == "L")
-                compare(ourFormat, theirFormat, stars, starA, starB, (long double)v, (long double)v);
+                compare(ourFormat, theirFormat, stars, starA, starB, (long double)v,
+                        (long double)v);
             else
                 compare(ourFormat, theirFormat, stars, starA, starB, v, v);
         } else if (conv == 'c') {
@@ -201,7 +198,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 std::string narrow;
                 for (size_t k = 0; k < n; ++k)
                     narrow += char(0x20 + in.byte() % 0x5F);
-                compare(ourFormat, theirFormat, stars, starA, starB, narrow.c_str(), narrow.c_str());
+                compare(ourFormat, theirFormat, stars, starA, starB, narrow.c_str(),
+                        narrow.c_str());
             } else {
                 std::u16string wide;
                 for (size_t k = 0; k < n; ++k)

@@ -198,6 +198,27 @@ int truncateBySeparator(Ch* list, const Ch* marker, Ch separator, int maximum, c
     return PS_SUCCESS;
 }
 
+int appendGuarded(char* list, const char* separator, bool capitalise, const char* format,
+                  va_list args)
+{
+    return guarded(PS_FAILURE,
+                   [&] { return appendFormattedA(list, separator, capitalise, format, args); });
+}
+
+int appendGuarded(char16_t* list, const char16_t* separator, bool capitalise,
+                  const char16_t* format, va_list args)
+{
+    return guarded(PS_FAILURE,
+                   [&] { return appendFormattedW(list, separator, capitalise, format, args); });
+}
+
+template <class Ch>
+int truncateGuarded(Ch* list, const Ch* marker, Ch separator, int maximum, const Ch* pairs)
+{
+    return guarded(PS_FAILURE,
+                   [&] { return truncateBySeparator(list, marker, separator, maximum, pairs); });
+}
+
 const char16_t dots[] = u"...";
 
 }  // namespace
@@ -265,8 +286,7 @@ PELUND_API int psString_listsAreSame(const char* first, const char* second, cons
 PELUND_API int psStringFixed_listAppendExtVA(char* list, const char* separator, int capitalise,
                                              const char* format, va_list args)
 {
-    return guarded(PS_FAILURE,
-                   [&] { return appendFormattedA(list, separator, capitalise != 0, format, args); });
+    return appendGuarded(list, separator, capitalise != 0, format, args);
 }
 
 PELUND_API int psStringFixed_listAppendExtA(char* list, const char* separator, int capitalise,
@@ -274,8 +294,7 @@ PELUND_API int psStringFixed_listAppendExtA(char* list, const char* separator, i
 {
     va_list args;
     va_start(args, format);
-    int rc = guarded(PS_FAILURE,
-                     [&] { return appendFormattedA(list, separator, capitalise != 0, format, args); });
+    int rc = appendGuarded(list, separator, capitalise != 0, format, args);
     va_end(args);
     return rc;
 }
@@ -284,7 +303,7 @@ PELUND_API int psStringFixed_listAppendA(char* list, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    int rc = guarded(PS_FAILURE, [&] { return appendFormattedA(list, ", ", true, format, args); });
+    int rc = appendGuarded(list, ", ", true, format, args);
     va_end(args);
     return rc;
 }
@@ -293,8 +312,7 @@ PELUND_API int psStringFixed_listAppendExtVW(ps_char16* list, const ps_char16* s
                                              int capitalise, const ps_char16* format,
                                              va_list args)
 {
-    return guarded(PS_FAILURE,
-                   [&] { return appendFormattedW(list, separator, capitalise != 0, format, args); });
+    return appendGuarded(list, separator, capitalise != 0, format, args);
 }
 
 PELUND_API int psStringFixed_listAppendExtW(ps_char16* list, const ps_char16* separator,
@@ -302,8 +320,7 @@ PELUND_API int psStringFixed_listAppendExtW(ps_char16* list, const ps_char16* se
 {
     va_list args;
     va_start(args, format);
-    int rc = guarded(PS_FAILURE,
-                     [&] { return appendFormattedW(list, separator, capitalise != 0, format, args); });
+    int rc = appendGuarded(list, separator, capitalise != 0, format, args);
     va_end(args);
     return rc;
 }
@@ -312,7 +329,7 @@ PELUND_API int psStringFixed_listAppendW(ps_char16* list, const ps_char16* forma
 {
     va_list args;
     va_start(args, format);
-    int rc = guarded(PS_FAILURE, [&] { return appendFormattedW(list, u", ", true, format, args); });
+    int rc = appendGuarded(list, u", ", true, format, args);
     va_end(args);
     return rc;
 }
@@ -321,29 +338,25 @@ PELUND_API int psStringFixed_listTruncateBySeparatorExtA(char* list, const char*
                                                          char separator, int maximum,
                                                          const char* pairs)
 {
-    return guarded(PS_FAILURE,
-                   [&] { return truncateBySeparator(list, marker, separator, maximum, pairs); });
+    return truncateGuarded(list, marker, separator, maximum, pairs);
 }
 
 PELUND_API int psStringFixed_listTruncateBySeparatorA(char* list, char separator, int maximum)
 {
-    return guarded(PS_FAILURE,
-                   [&] { return truncateBySeparator<char>(list, "...", separator, maximum, nullptr); });
+    return truncateGuarded<char>(list, "...", separator, maximum, nullptr);
 }
 
 PELUND_API int psStringFixed_listTruncateBySeparatorExtW(ps_char16* list, const ps_char16* marker,
                                                          ps_char16 separator, int maximum,
                                                          const ps_char16* pairs)
 {
-    return guarded(PS_FAILURE,
-                   [&] { return truncateBySeparator(list, marker, separator, maximum, pairs); });
+    return truncateGuarded(list, marker, separator, maximum, pairs);
 }
 
 PELUND_API int psStringFixed_listTruncateBySeparatorW(ps_char16* list, ps_char16 separator,
                                                       int maximum)
 {
-    return guarded(PS_FAILURE,
-                   [&] { return truncateBySeparator<char16_t>(list, dots, separator, maximum, nullptr); });
+    return truncateGuarded<char16_t>(list, dots, separator, maximum, nullptr);
 }
 
 }  // extern "C"

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <string_view>
+#include <string>
 #include <type_traits>
 
 namespace pelund {
@@ -54,6 +54,178 @@ void appendText(std::u16string* out, const Ch* text, int width, int precision, b
         out->append(pad, u' ');
 }
 
+// One conversion of the format: what follows its '%'.
+struct Conversion {
+    std::string flags;
+    bool left = false;
+    int width = 0;
+    int precision = -1;
+    Length length = Length::None;
+    const char* lengthText = "";
+    char16_t conv = 0;
+
+    // The 8-bit conversion with width and precision taken as arguments.
+    std::string narrow() const { return "%" + flags + "*.*" + lengthText + char(conv); }
+};
+
+// A run of digits, its value held below 100000; the rest are passed over.
+int readCount(const char16_t*& f)
+{
+    int value = 0;
+    while (*f >= '0' && *f <= '9' && value < 100000)
+        value = value * 10 + (*f++ - '0');
+    while (*f >= '0' && *f <= '9')
+        ++f;
+    return value;
+}
+
+Length readLength(const char16_t*& f, const char** text)
+{
+    struct Form {
+        const char16_t* spelled;
+        Length length;
+        const char* narrow;
+    };
+    // Longer spellings first; I32 is the plain int size.
+    static const Form forms[] = {
+        {u"hh", Length::hh, "hh"}, {u"h", Length::h, "h"},   {u"ll", Length::ll, "ll"},
+        {u"l", Length::l, "l"},    {u"w", Length::l, "l"},   {u"I64", Length::ll, "ll"},
+        {u"I32", Length::None, ""}, {u"j", Length::j, "j"},  {u"z", Length::z, "z"},
+        {u"I", Length::z, "z"},    {u"t", Length::t, "t"},   {u"L", Length::L, "L"},
+    };
+    for (const Form& form : forms) {
+        size_t n = 0;
+        while (form.spelled[n] && f[n] == form.spelled[n])
+            ++n;
+        if (!form.spelled[n]) {
+            f += n;
+            *text = form.narrow;
+            return form.length;
+        }
+    }
+    *text = "";
+    return Length::None;
+}
+
+// Reads the conversion after a '%' at F, taking '*' values from AP, and
+// returns the position after it. CONV stays 0 when the format ends first.
+const char16_t* readConversion(const char16_t* f, va_list* ap, Conversion* c)
+{
+    while (isFlag(*f))
+        c->flags.push_back(char(*f++));
+    c->left = c->flags.find('-') != std::string::npos;
+    if (*f == '*') {
+        c->width = va_arg(*ap, int);
+        if (c->width < 0) {
+            c->left = true;
+            c->flags.push_back('-');
+            c->width = -c->width;
+        }
+        ++f;
+    } else {
+        c->width = readCount(f);
+    }
+    if (*f == '.') {
+        ++f;
+        if (*f == '*') {
+            c->precision = va_arg(*ap, int);
+            ++f;
+        } else {
+            c->precision = readCount(f);
+        }
+    }
+    c->length = readLength(f, &c->lengthText);
+    c->conv = *f;
+    return *f ? f + 1 : f;
+}
+
+bool emitSigned(std::u16string* out, const Conversion& c, va_list* ap)
+{
+    const std::string form = c.narrow();
+    switch (c.length) {
+    case Length::l: return appendNumber(out, form, c.width, c.precision, va_arg(*ap, long));
+    case Length::ll: return appendNumber(out, form, c.width, c.precision, va_arg(*ap, long long));
+    case Length::j: return appendNumber(out, form, c.width, c.precision, va_arg(*ap, intmax_t));
+    case Length::z:
+    case Length::t: return appendNumber(out, form, c.width, c.precision, va_arg(*ap, ptrdiff_t));
+    default: return appendNumber(out, form, c.width, c.precision, va_arg(*ap, int));
+    }
+}
+
+bool emitUnsigned(std::u16string* out, const Conversion& c, va_list* ap)
+{
+    const std::string form = c.narrow();
+    switch (c.length) {
+    case Length::l:
+        return appendNumber(out, form, c.width, c.precision, va_arg(*ap, unsigned long));
+    case Length::ll:
+        return appendNumber(out, form, c.width, c.precision, va_arg(*ap, unsigned long long));
+    case Length::j: return appendNumber(out, form, c.width, c.precision, va_arg(*ap, uintmax_t));
+    case Length::z:
+    case Length::t: return appendNumber(out, form, c.width, c.precision, va_arg(*ap, size_t));
+    default: return appendNumber(out, form, c.width, c.precision, va_arg(*ap, unsigned));
+    }
+}
+
+bool emitReal(std::u16string* out, const Conversion& c, va_list* ap)
+{
+    if (c.length == Length::L)
+        return appendNumber(out, c.narrow(), c.width, c.precision, va_arg(*ap, long double));
+    // Any other length means double.
+    return appendNumber(out, "%" + c.flags + "*.*" + char(c.conv), c.width, c.precision,
+                        va_arg(*ap, double));
+}
+
+void emitUnit(std::u16string* out, const Conversion& c, va_list* ap)
+{
+    int unit = va_arg(*ap, int);
+    char16_t one[2] = {char16_t(c.length == Length::h ? (unsigned char)unit : unit), 0};
+    if (one[0] != 0) {
+        appendText(out, one, c.width, -1, c.left);
+        return;
+    }
+    out->append(size_t(c.width > 1 ? c.width - 1 : 0), u' ');
+    out->push_back(0);
+}
+
+bool emit(std::u16string* out, const Conversion& c, va_list* ap)
+{
+    switch (c.conv) {
+    case 'd':
+    case 'i': return emitSigned(out, c, ap);
+    case 'u':
+    case 'o':
+    case 'x':
+    case 'X': return emitUnsigned(out, c, ap);
+    case 'e':
+    case 'E':
+    case 'f':
+    case 'F':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A': return emitReal(out, c, ap);
+    case 'p': {
+        char pointer[32];
+        std::snprintf(pointer, sizeof pointer, "%p", va_arg(*ap, void*));
+        appendText(out, pointer, c.width, -1, c.left);
+        return true;
+    }
+    case 'c': emitUnit(out, c, ap); return true;
+    case 's':
+        if (c.length == Length::h)
+            appendText(out, va_arg(*ap, const char*), c.width, c.precision, c.left);
+        else
+            appendText(out, va_arg(*ap, const char16_t*), c.width, c.precision, c.left);
+        return true;
+    case 'n': (void)va_arg(*ap, void*); return true;
+    default:
+        out->push_back(u'%');
+        out->push_back(c.conv);
+        return true;
+    }
+}
+
 }  // namespace
 
 bool formatWide(std::u16string* out, const char16_t* format, va_list args)
@@ -73,153 +245,11 @@ bool formatWide(std::u16string* out, const char16_t* format, va_list args)
             ++f;
             continue;
         }
-        std::string flags;
-        while (isFlag(*f))
-            flags.push_back(char(*f++));
-        bool left = flags.find('-') != std::string::npos;
-        int width = 0;
-        if (*f == '*') {
-            width = va_arg(ap, int);
-            if (width < 0) {
-                left = true;
-                flags.push_back('-');
-                width = -width;
-            }
-            ++f;
-        } else {
-            while (*f >= '0' && *f <= '9' && width < 100000)
-                width = width * 10 + (*f++ - '0');
-            while (*f >= '0' && *f <= '9')
-                ++f;
-        }
-        int precision = -1;
-        if (*f == '.') {
-            ++f;
-            precision = 0;
-            if (*f == '*') {
-                precision = va_arg(ap, int);
-                ++f;
-            } else {
-                while (*f >= '0' && *f <= '9' && precision < 100000)
-                    precision = precision * 10 + (*f++ - '0');
-                while (*f >= '0' && *f <= '9')
-                    ++f;
-            }
-        }
-        Length length = Length::None;
-        const char* lengthText = "";
-        if (f[0] == 'h' && f[1] == 'h') {
-            length = Length::hh, lengthText = "hh", f += 2;
-        } else if (f[0] == 'h') {
-            length = Length::h, lengthText = "h", ++f;
-        } else if (f[0] == 'l' && f[1] == 'l') {
-            length = Length::ll, lengthText = "ll", f += 2;
-        } else if (f[0] == 'l' || f[0] == 'w') {
-            length = Length::l, lengthText = "l", ++f;
-        } else if (f[0] == 'I' && f[1] == '6' && f[2] == '4') {
-            length = Length::ll, lengthText = "ll", f += 3;
-        } else if (f[0] == 'I' && f[1] == '3' && f[2] == '2') {
-            f += 3;
-        } else if (f[0] == 'j') {
-            length = Length::j, lengthText = "j", ++f;
-        } else if (f[0] == 'z' || f[0] == 'I') {
-            length = Length::z, lengthText = "z", ++f;
-        } else if (f[0] == 't') {
-            length = Length::t, lengthText = "t", ++f;
-        } else if (f[0] == 'L') {
-            length = Length::L, lengthText = "L", ++f;
-        }
-        char16_t conv = *f;
-        if (!conv)
+        Conversion c;
+        f = readConversion(f, &ap, &c);
+        if (!c.conv)
             break;
-        ++f;
-        std::string narrowFormat = "%" + flags + "*.*" + lengthText + char(conv);
-        switch (conv) {
-        case 'd':
-        case 'i':
-            switch (length) {
-            case Length::l: ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, long)); break;
-            case Length::ll:
-                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, long long));
-                break;
-            case Length::j:
-                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, intmax_t));
-                break;
-            case Length::z:
-                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, ptrdiff_t));
-                break;
-            case Length::t:
-                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, ptrdiff_t));
-                break;
-            default: ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, int)); break;
-            }
-            break;
-        case 'u':
-        case 'o':
-        case 'x':
-        case 'X':
-            switch (length) {
-            case Length::l:
-                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, unsigned long));
-                break;
-            case Length::ll:
-                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, unsigned long long));
-                break;
-            case Length::j:
-                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, uintmax_t));
-                break;
-            case Length::z:
-            case Length::t:
-                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, size_t));
-                break;
-            default: ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, unsigned)); break;
-            }
-            break;
-        case 'e':
-        case 'E':
-        case 'f':
-        case 'F':
-        case 'g':
-        case 'G':
-        case 'a':
-        case 'A':
-            if (length == Length::L)
-                ok = appendNumber(out, narrowFormat, width, precision, va_arg(ap, long double));
-            else
-                ok = appendNumber(out, "%" + flags + "*.*" + char(conv), width, precision,
-                                  va_arg(ap, double));
-            break;
-        case 'p': {
-            char pointer[32];
-            std::snprintf(pointer, sizeof pointer, "%p", va_arg(ap, void*));
-            appendText(out, pointer, width, -1, left);
-            break;
-        }
-        case 'c': {
-            int unit = va_arg(ap, int);
-            char16_t one[2] = {char16_t(length == Length::h ? (unsigned char)unit : unit), 0};
-            if (one[0] == 0) {
-                out->append(size_t(width > 1 ? width - 1 : 0), u' ');
-                out->push_back(0);
-            } else {
-                appendText(out, one, width, -1, left);
-            }
-            break;
-        }
-        case 's':
-            if (length == Length::h)
-                appendText(out, va_arg(ap, const char*), width, precision, left);
-            else
-                appendText(out, va_arg(ap, const char16_t*), width, precision, left);
-            break;
-        case 'n':
-            (void)va_arg(ap, void*);
-            break;
-        default:
-            out->push_back(u'%');
-            out->push_back(conv);
-            break;
-        }
+        ok = emit(out, c, &ap);
     }
     va_end(ap);
     return ok;

@@ -178,7 +178,8 @@ template <class Ch>
 // or a bracket that is no comma list. Returns the pattern position after
 // it, or none when C does not fit.
 template <class Ch>
-[[gnu::always_inline]] inline size_t singleStep(const Ch* p, size_t pn, size_t i, Ch c, int level, bool cs, bool plus)
+[[gnu::always_inline]] inline size_t singleStep(const Ch* p, size_t pn, size_t i, Ch c, int level,
+                                                bool cs, bool plus)
 {
     Ch e = p[i];
     if (e == '?')
