@@ -89,36 +89,34 @@ TEST(Numeric, IntList)
 
 TEST(Numeric, BitMask)
 {
+    // Each operation on a two-byte mask: the mask before, the bit, the
+    // operation, the result and the mask after.
+    struct Case {
+        unsigned char before[2];
+        int bit, operation, result;
+        unsigned char after[2];
+    } cases[] = {
+        {{0x00, 0x00}, 9, 3, 0, {0x00, 0x02}},        {{0x00, 0x02}, 16, 3, 0x8000, {0x00, 0x02}},
+        {{0x00, 0x02}, 0, 3, 0, {0x01, 0x02}},        {{0x01, 0x02}, 15, 3, 0, {0x01, 0x82}},
+        {{0x01, 0x82}, 15, 6, 0, {0x01, 0x82}},       {{0x01, 0x82}, 14, 6, 0x8000, {0x01, 0x82}},
+        {{0x01, 0x82}, 16, 6, 0x8000, {0x01, 0x82}},  {{0x01, 0x82}, 9, 5, 0, {0x01, 0x80}},
+        {{0x01, 0x80}, 15, 4, 0, {0x01, 0x00}},       {{0x01, 0x00}, 0, 9, 0, {0x01, 0x00}},
+        {{0x01, 0x00}, 0, 10, 0, {0x01, 0x00}},       {{0x01, 0x00}, 0, 2, 0, {0x00, 0x00}},
+        {{0x00, 0x00}, 0, 8, 0x8000, {0x00, 0x00}},   {{0x00, 0x00}, 0, 9, -1, {0x00, 0x00}},
+        {{0x00, 0x00}, 0, 10, -1, {0x00, 0x00}},      {{0x00, 0x00}, 13, 3, 0, {0x00, 0x20}},
+        {{0x00, 0x20}, 0, 9, 13, {0x00, 0x20}},       {{0x00, 0x20}, 0, 10, 13, {0x00, 0x20}},
+        {{0x00, 0x20}, 0, 8, 0, {0x00, 0x20}},        {{0x00, 0x20}, 0, 7, 0, {0xFF, 0xDF}},
+        {{0xFF, 0xDF}, 0, 1, 0, {0xFF, 0xFF}},        {{0xFF, 0xFF}, 15, 99, 0, {0xFF, 0xFF}},
+        {{0xFF, 0xFF}, 16, 99, 0x8000, {0xFF, 0xFF}},
+    };
+    for (const Case& c : cases) {
+        unsigned char mask[2] = {c.before[0], c.before[1]};
+        EXPECT_EQ(psMath_setBitMask(c.bit, mask, 2, c.operation), c.result)
+            << "bit " << c.bit << " operation " << c.operation;
+        EXPECT_EQ(mask[0], c.after[0]) << "bit " << c.bit << " operation " << c.operation;
+        EXPECT_EQ(mask[1], c.after[1]) << "bit " << c.bit << " operation " << c.operation;
+    }
     unsigned char mask[2] = {0, 0};
-    EXPECT_EQ(psMath_setBitMask(9, mask, 2, 3), 0);
-    EXPECT_EQ(mask[1], 0x02);
-    EXPECT_EQ(psMath_setBitMask(16, mask, 2, 3), 0x8000);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 3), 0);
-    EXPECT_EQ(psMath_setBitMask(15, mask, 2, 3), 0);
-    EXPECT_EQ(mask[0], 0x01);
-    EXPECT_EQ(mask[1], 0x82);
-    EXPECT_EQ(psMath_setBitMask(15, mask, 2, 6), 0);
-    EXPECT_EQ(psMath_setBitMask(14, mask, 2, 6), 0x8000);
-    EXPECT_EQ(psMath_setBitMask(16, mask, 2, 6), 0x8000);
-    EXPECT_EQ(psMath_setBitMask(9, mask, 2, 5), 0);
-    EXPECT_EQ(mask[1], 0x80);
-    EXPECT_EQ(psMath_setBitMask(15, mask, 2, 4), 0);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 9), 0);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 10), 0);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 2), 0);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 8), 0x8000);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 9), -1);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 10), -1);
-    EXPECT_EQ(psMath_setBitMask(13, mask, 2, 3), 0);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 9), 13);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 10), 13);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 8), 0);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 7), 0);
-    EXPECT_EQ(mask[1], 0xDF);
-    EXPECT_EQ(psMath_setBitMask(0, mask, 2, 1), 0);
-    EXPECT_EQ(mask[0] & mask[1], 0xFF);
-    EXPECT_EQ(psMath_setBitMask(15, mask, 2, 99), 0);
-    EXPECT_EQ(psMath_setBitMask(16, mask, 2, 99), 0x8000);
     EXPECT_EQ(psMath_setBitMask(0, nullptr, 2, 1), 0x8000);
     EXPECT_EQ(psMath_setBitMask(0, mask, 0, 1), 0x8000);
 }

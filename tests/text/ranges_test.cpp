@@ -1,5 +1,7 @@
 #include "pelund/ranges.h"
 
+#include "tests/support/text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +10,7 @@
 
 namespace {
 
-std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+using testing_support::widen;
 
 std::vector<int> setBits(const unsigned char* mask, int size)
 {

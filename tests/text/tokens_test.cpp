@@ -1,5 +1,7 @@
 #include "pelund/tokens.h"
 
+#include "tests/support/text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,10 +11,7 @@
 
 namespace {
 
-std::u16string widen(const std::string& s)
-{
-    return std::u16string(s.begin(), s.end());
-}
+using testing_support::widen;
 
 struct Sets {
     const char* skip = nullptr;

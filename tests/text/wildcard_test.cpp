@@ -2,6 +2,8 @@
 #include "text/wildcard_match.h"
 #include "wildcard_reference.h"
 
+#include "tests/support/text.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,13 +12,7 @@
 
 namespace {
 
-std::u16string widen(const std::string& s)
-{
-    std::u16string w;
-    for (char c : s)
-        w += char16_t((unsigned char)c);
-    return w;
-}
+using testing_support::widen;
 
 // Every matcher against the reference, for one pattern and string.
 void expectAllAgree(const std::string& p, const std::string& s, int level, int cs)
