@@ -89,10 +89,6 @@ std::string errorText(int code)
     return buffer.c_str();
 }
 
-std::u16string widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
-
-std::string narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
-
 void OnEveryDriver::SetUp()
 {
     if (!serverRunning(GetParam()))

@@ -6,6 +6,7 @@
 #define PELUND_TESTS_DB_DB_FIXTURE_H
 
 #include "pelund/database.h"
+#include "tests/support/text.h"
 
 #include <gtest/gtest.h>
 
@@ -38,8 +39,8 @@ std::string postgresThrough(const std::string& section, const std::string& extra
 bool postgresServer(const char* command);
 
 std::string errorText(int code);
-std::u16string widen(const std::string& s);
-std::string narrow(const std::u16string& s);
+using testing_support::narrow;
+using testing_support::widen;
 
 // Attaches to the driver's database before each test and detaches after.
 class OnEveryDriver : public ::testing::TestWithParam<Driver> {

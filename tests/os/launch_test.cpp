@@ -12,13 +12,14 @@
 
 #include "os/shell_words.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/text.h"
 
 using testing_support::readFile;
 using testing_support::TempFolder;
 
 namespace {
 
-std::u16string u16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+constexpr auto& u16 = testing_support::widen;
 
 // The lines the helper recorded, once it wrote "end" (empty after 10 s).
 std::vector<std::string> recorded(const std::string& path)

@@ -12,12 +12,13 @@
 #include <string>
 
 #include "tests/support/temp_folder.h"
+#include "tests/support/text.h"
 
 using testing_support::TempFolder;
 
 namespace {
 
-std::u16string u16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+constexpr auto& u16 = testing_support::widen;
 
 // Sets an environment variable for one scope.
 class ScopedEnv {
