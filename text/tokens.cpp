@@ -189,7 +189,7 @@ bool takeWholeToken(char* output, const char* source, const TokenSets<char>& set
             break;
         ++p;  // a removed character
     }
-    if (output) {
+    if (output && capacity > 0) {
         while (n > 0 && inSmallSet(sets.trim, output[n - 1]))
             --n;
         output[n] = 0;
@@ -259,7 +259,7 @@ int takeToken(Ch* output, const Ch* source, const TokenSets<Ch>& sets, int size,
             output[n++] = c;
         ++p;
     }
-    if (output) {
+    if (output && capacity > 0) {
         if (sets.trim)
             while (n > 0 && (classes.of(output[n - 1]) & Trim))
                 --n;

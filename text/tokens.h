@@ -19,7 +19,7 @@ struct TokenSets {
 // Takes one token from SOURCE (see pelund/tokens.h); returns the number of
 // characters consumed. OUTPUT may be null. CAPACITY, counting the
 // terminator, cuts the stored token (the whole token is still consumed);
-// the exported functions pass no limit.
+// the exported functions pass no limit. A CAPACITY of 0 stores nothing.
 constexpr size_t noLimit = size_t(-1);
 int getToken(char* output, const char* source, const TokenSets<char>& sets, int size,
              size_t capacity = noLimit);
