@@ -282,7 +282,7 @@ bool advanceInBlock(Cursor& c, SQLHDBC hdbc)
 }
 
 template <class Ch>
-Ch* blockValue(Cursor& c, size_t i, SQLHDBC hdbc)
+void blockValue(Cursor& c, size_t i, SQLHDBC hdbc, void*& slot)
 {
     RowBlock& b = *c.block;
     SQLLEN indicator = b.indicators[i * b.rows + b.current];
@@ -294,35 +294,37 @@ Ch* blockValue(Cursor& c, size_t i, SQLHDBC hdbc)
     // the driver cannot be asked for it again.
     if (held && (sizeof(Ch) == b.unit || b.rows > 1)) {
         if (indicator == SQL_NULL_DATA)
-            return heapText<Ch>(nullptr, 0);
+            return storeText<Ch>(slot, nullptr, 0);
         const char* cell =
             reinterpret_cast<const char*>(b.buffer.get()) + b.offsets[i] + b.current * b.widths[i];
         if (b.unit == 1) {
             size_t n = valueLength(cell, capacity, indicator);
             if constexpr (sizeof(Ch) == 1)
-                return heapText(cell, n);
+                return storeText(slot, cell, n);
             std::u16string wide = codePageToUtf16(std::string(cell, n).c_str());
-            return heapText(reinterpret_cast<const Ch*>(wide.data()), wide.size());
+            return storeText(slot, reinterpret_cast<const Ch*>(wide.data()), wide.size());
         }
         const auto* text = reinterpret_cast<const char16_t*>(cell);
         size_t n = valueLength(text, capacity, indicator);
         if constexpr (sizeof(Ch) == 2)
-            return heapText(text, n);
+            return storeText(slot, text, n);
         std::string narrow = utf16ToCodePage(std::u16string_view(text, n));
-        return heapText(reinterpret_cast<const Ch*>(narrow.data()), narrow.size());
+        return storeText(slot, reinterpret_cast<const Ch*>(narrow.data()), narrow.size());
     }
     // Unbound, longer than its buffer, or a row in error: read whole from
     // the driver, positioned on the row within a larger block.
+    std::free(slot);
+    slot = nullptr;
     if (b.rows > 1)
         check(untilDone([&] {
                   return SQLSetPos(c.hstmt, SQLSETPOSIROW(b.current + 1), SQL_POSITION,
                                    SQL_LOCK_NO_CHANGE);
               }),
               hdbc, c.hstmt);
-    return readValue<Ch>(c, SQLUSMALLINT(i + 1), hdbc);
+    slot = readValue<Ch>(c, SQLUSMALLINT(i + 1), hdbc);
 }
 
-template char* blockValue<char>(Cursor&, size_t, SQLHDBC);
-template char16_t* blockValue<char16_t>(Cursor&, size_t, SQLHDBC);
+template void blockValue<char>(Cursor&, size_t, SQLHDBC, void*&);
+template void blockValue<char16_t>(Cursor&, size_t, SQLHDBC, void*&);
 
 }  // namespace pelund

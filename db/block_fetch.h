@@ -23,10 +23,11 @@ void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide);
 // the current one is used up; false (and atEnd) when there is none.
 bool advanceInBlock(Cursor& c, SQLHDBC hdbc);
 
-// The value of column I (from 0) of the current row of a cursor with a
-// block, as readValue gives it.
+// Stores in SLOT the value of column I (from 0) of the current row of a
+// cursor with a block, as readValue gives it, in the heap block SLOT holds
+// when that is large enough (see storeText); SLOT is null when this throws.
 template <class Ch>
-Ch* blockValue(Cursor& c, size_t i, SQLHDBC hdbc);
+void blockValue(Cursor& c, size_t i, SQLHDBC hdbc, void*& slot);
 
 }  // namespace pelund
 

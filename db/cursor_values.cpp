@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <new>
 #include <string>
 
@@ -29,6 +30,24 @@ Ch* heapText(const Ch* text, size_t n)
 
 template char* heapText<char>(const char*, size_t);
 template char16_t* heapText<char16_t>(const char16_t*, size_t);
+
+template <class Ch>
+void storeText(void*& slot, const Ch* text, size_t n)
+{
+    if (!slot || malloc_usable_size(slot) < (n + 1) * sizeof(Ch)) {
+        std::free(slot);
+        slot = nullptr;
+        slot = heapText(text, n);
+        return;
+    }
+    auto* block = static_cast<Ch*>(slot);
+    if (n)
+        std::memcpy(block, text, n * sizeof(Ch));
+    block[n] = 0;
+}
+
+template void storeText<char>(void*&, const char*, size_t);
+template void storeText<char16_t>(void*&, const char16_t*, size_t);
 
 template <class Ch>
 size_t valueLength(const Ch* buffer, size_t capacity, SQLLEN reportedBytes)

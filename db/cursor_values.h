@@ -21,6 +21,12 @@ Ch* readValue(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc);
 template <class Ch>
 Ch* heapText(const Ch* text, size_t n);
 
+// Stores the N units at TEXT and a terminator in SLOT: in the heap block
+// SLOT already holds when that is large enough, else in a new one (the old
+// block freed). SLOT is null when this throws std::bad_alloc.
+template <class Ch>
+void storeText(void*& slot, const Ch* text, size_t n);
+
 // The length in units of a value that the driver wrote, terminated, into
 // BUFFER of CAPACITY units and reported as REPORTED_BYTES. Some drivers
 // report UTF-16 lengths short after certain characters; where the report is

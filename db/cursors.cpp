@@ -164,12 +164,19 @@ int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc, bool readValues = true)
             if (!readValues)
                 ;  // a description without a row: values stay absent
             else if (cursor->block)
-                record->values[i] = blockValue<Ch>(*cursor, size_t(i), hdbc);
-            else
+                blockValue<Ch>(*cursor, size_t(i), hdbc, record->values[i]);
+            else {
+                std::free(record->values[i]);
+                record->values[i] = nullptr;
                 record->values[i] = readValue<Ch>(*cursor, SQLUSMALLINT(i + 1), hdbc);
+            }
         } catch (const DatabaseError& e) {
+            std::free(record->values[i]);
+            record->values[i] = nullptr;
             recordDatabaseError(e);
         } catch (...) {
+            std::free(record->values[i]);
+            record->values[i] = nullptr;
             recordOtherFailure(PS_FAILURE);
             result = PS_FAILURE;
         }
@@ -198,7 +205,7 @@ int fetchRow(SQLDA* record, int id)
         if (c.atEnd || !c.hstmt)
             return 0;
         if (record->numColumns == int16_t(c.columns.size()))
-            releaseValues(record);  // arrays and unchanged names serve the next row
+            keepForNextRow(record);  // arrays, names and value blocks serve the next row
         else
             std::memset(record, 0, sizeof *record);
         fillRow<Ch>(record, &c, db.hdbc);

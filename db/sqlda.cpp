@@ -21,19 +21,12 @@ bool allocateArrays(SQLDA* r)
            r->nullables;
 }
 
-void releaseValues(SQLDA* r)
+void keepForNextRow(SQLDA* r)
 {
     bool arrays = r->names && r->values && r->sqlTypes && r->reserved && r->scales &&
                   r->precisions && r->nullables;
-    if (!arrays) {
+    if (!arrays)
         releaseRecord(r);
-        return;
-    }
-    size_t n = r->numColumns > 0 ? size_t(r->numColumns) : 0;
-    for (size_t i = 0; i < n; ++i) {
-        std::free(r->values[i]);
-        r->values[i] = nullptr;
-    }
 }
 
 void releaseRecord(SQLDA* r)

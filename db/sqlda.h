@@ -10,9 +10,10 @@ namespace pelund {
 // not be had (those that could are stored all the same).
 bool allocateArrays(SQLDA* record);
 
-// Frees the values of a record, keeping its arrays and names for the next
-// row of the same shape (a record without all its arrays is released whole).
-void releaseValues(SQLDA* record);
+// Keeps a record's arrays, names and value blocks for the next row of the
+// same shape, which reuses each value block or frees it (a record without
+// all its arrays is released whole).
+void keepForNextRow(SQLDA* record);
 
 // Frees every string and array and zeroes the record.
 void releaseRecord(SQLDA* record);
