@@ -13,6 +13,9 @@
 // claims it (SQL_GD_BLOCK) does correctly. So a block holds many rows only
 // where every column is bound and its text has a known bound that the
 // buffer holds, so that such reads do not arise; otherwise it holds one row.
+// psqlODBC positions correctly: its 8-bit blocks hold many rows with
+// columns of any length, a value longer than its buffer read again on its
+// row.
 //
 // The general path stays for:
 // - drivers without SQLGetData on bound columns;
@@ -35,6 +38,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pelund {
@@ -43,6 +47,7 @@ struct RowBlock {
     SQLSMALLINT cType = SQL_C_CHAR;
     size_t unit = 1;         // bytes per text unit
     SQLULEN rows = 1;        // rows per block
+    bool repositions = false;  // SQLGetData reads any row of a block after SQLSetPos
     std::vector<size_t> widths;   // bytes per buffer, by column
     std::vector<size_t> offsets;  // of each column's buffers
     std::unique_ptr<char16_t[]> buffer;  // char16_t for UTF-16 alignment
@@ -165,6 +170,16 @@ bool deliversWideValues(SQLHDBC hdbc)
            SQL_SUCCEEDED(untilDone([&] { return SQLFetch(h); }));
 }
 
+// Whether SQLGetData after SQLSetPos (SQL_POSITION) reads the row asked
+// for inside a block of many rows: known of psqlODBC.
+bool positionsInBlocks(SQLHDBC hdbc)
+{
+    char name[64] = {};
+    SQLSMALLINT length = 0;
+    return SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DRIVER_NAME, name, sizeof name, &length)) &&
+           std::string_view(name).starts_with("psqlodbc");
+}
+
 bool bindAll(Cursor& c, RowBlock& b)
 {
     SQLHSTMT h = c.hstmt;
@@ -211,6 +226,7 @@ void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
     // length reported short.
     size_t perCharacter = wide ? 2 : 4;
     bool bounded = (getData & SQL_GD_BLOCK) != 0;
+    b->repositions = bounded && !wide && positionsInBlocks(hdbc);
     size_t rowBytes = 0;
     for (const ColumnDescription& d : c.columns) {
         if (!bindable(d.type, wide)) {
@@ -220,7 +236,7 @@ void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
         }
         size_t characters = textBound(d);
         if (characters == 0 || characters > longestBound) {
-            bounded = false;
+            bounded = bounded && b->repositions;
             // A UTF-16 value cut to a bound buffer is where drivers stumble
             // (one reads past its own conversion buffer): such columns are
             // read with SQLGetData.
@@ -292,7 +308,7 @@ void blockValue(Cursor& c, size_t i, SQLHDBC hdbc, void*& slot)
                  (indicator >= 0 && size_t(indicator) / b.unit + 2 < capacity));
     // A value of the other width is converted with the code page only where
     // the driver cannot be asked for it again.
-    if (held && (sizeof(Ch) == b.unit || b.rows > 1)) {
+    if (held && (sizeof(Ch) == b.unit || (b.rows > 1 && !b.repositions))) {
         if (indicator == SQL_NULL_DATA)
             return storeText<Ch>(slot, nullptr, 0);
         const char* cell =

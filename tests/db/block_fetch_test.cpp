@@ -285,6 +285,36 @@ TEST_P(BlockFetch, EmptyResultEndingMidBlockAndReopened)
     EXPECT_EQ(r.numColumns, 0);  // untouched
 }
 
+// Long texts here and there among short ones, NULLs and empty texts, over
+// several blocks: each is read again on its own row where a block of many
+// rows holds only its start.
+TEST_P(BlockFetch, LongTextsAmongShortOnesOverManyBlocks)
+{
+    const Way& w = GetParam();
+    std::string t = table("blocktexts");
+    run("DROP TABLE IF EXISTS " + t);
+    run("CREATE TABLE " + t + " (id INTEGER, body TEXT, tail VARCHAR(8))");
+    std::string insert;
+    for (int k = 1; k <= 600; ++k) {
+        std::string body = "'row " + std::to_string(k);
+        if (k % 7 == 0)
+            body += std::string(size_t(250 + k * 3 % 900), char('a' + k % 26));
+        body = k % 11 == 0 ? "NULL" : k % 13 == 0 ? "''" : body + "'";
+        insert += (insert.empty() ? "INSERT INTO " + t + " VALUES " : ", ") + std::string("(") +
+                  std::to_string(k) + ", " + body + ", 't" + std::to_string(k % 100) + "')";
+        if (k % 100 == 0) {
+            run(insert);
+            insert.clear();
+        }
+    }
+    std::string query = "SELECT id, body, tail FROM " + t + " ORDER BY id";
+    Result general = throughGeneralPath(query, w.wide);
+    ASSERT_EQ(general.rows.size(), 600u);
+    EXPECT_EQ(general.rows[6][1].size(), 5u + 271u);
+    expectSame(general, throughCursor(query, w.wide, w.blocks));
+    expectSame(general, throughCursor(query, w.wide, w.blocks, 300));
+}
+
 // Values read in the other width than the cursor's block holds.
 TEST_P(BlockFetch, OtherWidthThanOpened)
 {
