@@ -302,26 +302,28 @@ void blockValue(Cursor& c, size_t i, SQLHDBC hdbc, void*& slot)
 {
     RowBlock& b = *c.block;
     SQLLEN indicator = b.indicators[i * b.rows + b.current];
-    size_t capacity = b.widths[i] / b.unit;
-    bool held = capacity > 0 && b.status[b.current] != SQL_ROW_ERROR &&
+    size_t width = b.widths[i];
+    // Whole, with room for the terminator and a unit reported short. In
+    // bytes: the buffers hold whole units, and no division on this path.
+    bool held = width > 0 && b.status[b.current] != SQL_ROW_ERROR &&
                 (indicator == SQL_NULL_DATA ||
-                 (indicator >= 0 && size_t(indicator) / b.unit + 2 < capacity));
+                 (indicator >= 0 && size_t(indicator) + 2 * b.unit < width));
     // A value of the other width is converted with the code page only where
     // the driver cannot be asked for it again.
     if (held && (sizeof(Ch) == b.unit || (b.rows > 1 && !b.repositions))) {
         if (indicator == SQL_NULL_DATA)
             return storeText<Ch>(slot, nullptr, 0);
         const char* cell =
-            reinterpret_cast<const char*>(b.buffer.get()) + b.offsets[i] + b.current * b.widths[i];
+            reinterpret_cast<const char*>(b.buffer.get()) + b.offsets[i] + b.current * width;
         if (b.unit == 1) {
-            size_t n = valueLength(cell, capacity, indicator);
+            size_t n = valueLength(cell, width, indicator);
             if constexpr (sizeof(Ch) == 1)
                 return storeText(slot, cell, n);
             std::u16string wide = codePageToUtf16(std::string(cell, n).c_str());
             return storeText(slot, reinterpret_cast<const Ch*>(wide.data()), wide.size());
         }
         const auto* text = reinterpret_cast<const char16_t*>(cell);
-        size_t n = valueLength(text, capacity, indicator);
+        size_t n = valueLength(text, width / 2, indicator);
         if constexpr (sizeof(Ch) == 2)
             return storeText(slot, text, n);
         std::string narrow = utf16ToCodePage(std::u16string_view(text, n));
