@@ -53,7 +53,6 @@ int main(int argc, char** argv)
 
     CLI::App app("pelund: the functions of PelundLib from a shell", "pelund");
     app.set_version_flag("--version", std::string("pelund ") + PELUND_VERSION);
-    app.require_subcommand(1);
     app.footer(exitStatuses);
     int status = cli::success;
     addTokenCommands(app, status);
@@ -83,5 +82,7 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         return cli::fail(e.what());
     }
+    if (app.get_subcommands().empty())
+        return cli::fail("a command is required; pelund --help lists them");
     return status;
 }
