@@ -15,8 +15,13 @@ constexpr int success = 0;   // done, a match, a true answer
 constexpr int negative = 1;  // no match, not found, false
 constexpr int failure = 2;   // any error, bad usage included
 
-// Prints "pelund: MESSAGE" on stderr; returns failure.
+// Prints "pelund: MESSAGE" (without trailing line ends) on stderr;
+// returns failure.
 int fail(const std::string& message);
+
+// Tells whether PATH can be opened for reading; when not, says why on
+// stderr ("cannot read 'PATH': No such file or directory").
+bool canRead(const std::string& path);
 
 // Prints the database message stored for CODE (or, when none is stored,
 // WHAT failed) on stderr; returns failure.

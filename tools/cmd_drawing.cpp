@@ -5,13 +5,8 @@
 #include "pelund/drawing.h"
 #include "platform/compound_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <clocale>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -43,12 +38,8 @@ std::unique_ptr<pelund::CompoundFile> openDrawing(const std::string& path)
         return file;
     if (status == pelund::CompoundOpen::NotCompound) {
         cli::fail("'" + path + "' is not a compound file");
-    } else {
-        int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        std::string why = fd < 0 ? std::strerror(errno) : "error " + std::to_string(error);
-        if (fd >= 0)
-            close(fd);
-        cli::fail("cannot read '" + path + "': " + why);
+    } else if (cli::canRead(path)) {
+        cli::fail("cannot read '" + path + "' (error " + std::to_string(error) + ")");
     }
     return nullptr;
 }
@@ -87,10 +78,8 @@ int runDgn(const DgnOptions& o)
 // Prints the 256 entries of a colour-table file.
 int runColours(const std::string& path)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return cli::fail("cannot read '" + path + "': " + std::strerror(errno));
-    close(fd);
+    if (!cli::canRead(path))
+        return cli::failure;
     unsigned char rgb[768] = {};
     if (msapiFile_readColourTableToRGBArray(rgb, path.c_str()) != 0)
         return cli::fail("'" + path + "' is not a colour table (fewer than 256 entries)");

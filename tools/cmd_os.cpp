@@ -9,8 +9,6 @@
 #include "pelund/regex.h"
 #include "pelund/system.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -159,8 +157,8 @@ int runIni(const IniOptions& o, size_t given)
         return cli::fail("cannot write '" + o.file + "': " +
                          (rc > 0 && rc < 4096 ? std::strerror(rc) : "invalid section, key or value"));
     }
-    if (access(o.file.c_str(), R_OK) != 0)
-        return cli::fail("cannot read '" + o.file + "': " + std::strerror(errno));
+    if (!cli::canRead(o.file))
+        return cli::failure;
     cli::Listing listing{{"section", "key", "value"}, {}};
     std::vector<std::string> sections = given >= 2 ? std::vector<std::string>{o.section}
                                                    : profileNames(o.file, nullptr);

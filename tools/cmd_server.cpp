@@ -113,18 +113,6 @@ int connectFailure(const ServerOptions& o, const ExchangeLog& log)
                      (reason.empty() ? "" : ": " + reason));
 }
 
-// FILE can be opened for reading, or the failure is said.
-bool readable(const std::string& file)
-{
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        cli::fail("cannot read '" + file + "': " + std::strerror(errno));
-        return false;
-    }
-    close(fd);
-    return true;
-}
-
 // Sends COMMAND to the companion server and prints its answer.
 int runServerCommand(const ServerOptions& o)
 {
@@ -138,10 +126,7 @@ int runServerCommand(const ServerOptions& o)
     if (rc != 0) {
         if (std::strstr(message, "Open socket failed"))
             return connectFailure(o, log);
-        std::string text = message;
-        while (!text.empty() && text.back() == '\n')
-            text.pop_back();
-        return cli::fail("command '" + o.command + "' failed: " + text);
+        return cli::fail("command '" + o.command + "' failed: " + message);
     }
     std::printf("%.*s\n", int(strnlen(response, length)), response);
     return cli::success;
@@ -151,7 +136,7 @@ int runServerCommand(const ServerOptions& o)
 int runUpload(const ServerOptions& o)
 {
     ExchangeLog log;
-    if (!log.open(o.log) || !readable(o.file))
+    if (!log.open(o.log) || !cli::canRead(o.file))
         return cli::failure;
     int rc = vnServer_sendFile(o.host.c_str(), o.port.c_str(), o.file.c_str(), o.name.c_str(), 0,
                                log.path());
@@ -195,7 +180,7 @@ int pluginExchange(const ServerOptions& o, socketData* c, const char* version)
 int runPlugin(const ServerOptions& o)
 {
     ExchangeLog log;
-    if (!log.open(o.log) || (!o.send.empty() && !readable(o.send)))
+    if (!log.open(o.log) || (!o.send.empty() && !cli::canRead(o.send)))
         return cli::failure;
     vnServer_startWinsock(nullptr);
     socketData* c = nullptr;

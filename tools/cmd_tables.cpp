@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -90,16 +91,21 @@ int runTables(const TableOptions& o)
     return cli::success;
 }
 
-// Lists the columns of TABLE: name, SQL type by name and code, size,
-// scale, nullability. A missing table is the negative answer.
-int runDescribe(const TableOptions& o)
+// Connects to the database of O, and runs WORK when it has O's table (a
+// missing table is the negative answer).
+int withTable(const TableOptions& o, const std::function<int()>& work)
 {
     if (int status = cli::attachDatabase(o.connect))
         return status;
-    if (!hasTable(o.table, "the database")) {
-        vnDBWin_disconnectDatabase();
-        return cli::negative;
-    }
+    int status = hasTable(o.table, "the database") ? work() : cli::negative;
+    vnDBWin_disconnectDatabase();
+    return status;
+}
+
+// Lists the columns of TABLE: name, SQL type by name and code, size,
+// scale, nullability.
+int describe(const TableOptions& o)
+{
     SQLDA r{};
     int rc = vnDBWin_describeTableA(&r, o.table.c_str());
     cli::Listing listing{{"column", "type", "type_code", "size", "scale", "nullable"}, {}};
@@ -108,11 +114,15 @@ int runDescribe(const TableOptions& o)
                                 std::to_string(r.sqlTypes[c]), std::to_string(r.precisions[c]),
                                 std::to_string(r.scales[c]), nullableName(r.nullables[c])});
     vnDBWin_freeSQLDADescriptorA(&r);
-    vnDBWin_disconnectDatabase();
     if (rc != 0)
         return cli::databaseFailure(rc, "table '" + o.table + "' could not be described");
     cli::print(listing, o.json);
     return cli::success;
+}
+
+int runDescribe(const TableOptions& o)
+{
+    return withTable(o, [&] { return describe(o); });
 }
 
 // Checks the tables on both sides before a copy: the source must exist,
@@ -167,8 +177,6 @@ int runCopy(const CopyOptions& o)
     vnDBWin_disconnectDatabase();
     if (rc != 0) {
         std::string message = pelund::utf16ToCodePage(error);
-        while (!message.empty() && message.back() == '\n')
-            message.pop_back();
         return cli::fail(message.empty() ? "the copy failed" : message);
     }
     std::printf("%ld rows copied in %.3f s\n", rows, taken.count());
@@ -177,22 +185,20 @@ int runCopy(const CopyOptions& o)
 
 // Prints the CREATE TABLE text that a table shaped like TABLE would get on
 // this database's driver, without running it.
-int runCreateSql(const TableOptions& o)
+int createSql(const TableOptions& o)
 {
-    if (int status = cli::attachDatabase(o.connect))
-        return status;
-    if (!hasTable(o.table, "the database")) {
-        vnDBWin_disconnectDatabase();
-        return cli::negative;
-    }
     std::u16string table = pelund::codePageToUtf16(o.table.c_str());
     SQLDA r{};
     int rc = vnDBWin_describeTableW(&r, table.c_str());
     if (rc == 0)
         std::printf("%s\n", pelund::utf16ToCodePage(pelund::createStatement(table, r, u"")).c_str());
     vnDBWin_freeSQLDADescriptorW(&r);
-    vnDBWin_disconnectDatabase();
     return rc == 0 ? cli::success : cli::databaseFailure(rc, "table '" + o.table + "' could not be described");
+}
+
+int runCreateSql(const TableOptions& o)
+{
+    return withTable(o, [&] { return createSql(o); });
 }
 
 CLI::App* tableCommand(CLI::App& app, int& status, const char* name, const char* about,

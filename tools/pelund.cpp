@@ -3,16 +3,33 @@
 
 #include "pelund/database.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace cli {
 
 int fail(const std::string& message)
 {
-    std::fprintf(stderr, "pelund: %s\n", message.c_str());
+    size_t end = message.find_last_not_of("\n ");
+    std::fprintf(stderr, "pelund: %s\n", message.substr(0, end == std::string::npos ? 0 : end + 1).c_str());
     return failure;
+}
+
+bool canRead(const std::string& path)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        fail("cannot read '" + path + "': " + std::strerror(errno));
+        return false;
+    }
+    close(fd);
+    return true;
 }
 
 int databaseFailure(int code, const std::string& what)
@@ -21,9 +38,7 @@ int databaseFailure(int code, const std::string& what)
     if (!vnDBWin_getErrorTextA(message.data(), code))
         return fail(what);
     message.resize(message.find('\0'));
-    while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-        message.pop_back();
-    return fail(message.empty() ? what : message);
+    return fail(message.find_first_not_of("\n ") == std::string::npos ? what : message);
 }
 
 CLI::App* addCommand(CLI::App& app, int& status, const char* name, const char* about,
