@@ -1,61 +1,52 @@
-// Argument handling shared by the pelund subcommands.
+// What the pelund subcommands share: exit statuses, diagnostics and the
+// registration of each command with the argument parser.
 #ifndef PELUND_TOOLS_CLI_H
 #define PELUND_TOOLS_CLI_H
 
-#include <map>
+#include <CLI/CLI.hpp>
+
+#include <functional>
 #include <string>
-#include <vector>
 
 namespace cli {
 
-struct Args {
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> options;  // "--sep ," gives {"sep", ","}
+// Exit statuses as grep has them.
+constexpr int success = 0;   // done, a match, a true answer
+constexpr int negative = 1;  // no match, not found, false
+constexpr int failure = 2;   // any error, bad usage included
 
-    bool has(const std::string& name) const { return options.count(name) != 0; }
-    std::string get(const std::string& name, const std::string& fallback = "") const
-    {
-        auto it = options.find(name);
-        return it == options.end() ? fallback : it->second;
-    }
-};
+// Prints "pelund: MESSAGE" (without trailing line ends) on stderr;
+// returns failure.
+int fail(const std::string& message);
 
-// Splits ARGV into positional words and "--name value" options; an option
-// without a value (last word, or followed by another option) is given "1".
-Args parse(int argc, char** argv, int first);
+// Tells whether PATH can be opened for reading; when not, says why on
+// stderr ("cannot read 'PATH': No such file or directory").
+bool canRead(const std::string& path);
 
-int usageError(const char* usage);
+// Prints the database message stored for CODE (or, when none is stored,
+// WHAT failed) on stderr; returns failure.
+int databaseFailure(int code, const std::string& what);
 
-// Prints the database message stored for CODE to stderr; returns 1.
-int reportFailure(int code);
+// Connects the library to the database of CONNECT; says why not and
+// returns failure when that fails.
+int attachDatabase(const std::string& connect);
+
+// Adds the subcommand NAME to APP; when it is chosen, RUN is called after
+// parsing and its result becomes *STATUS.
+CLI::App* addCommand(CLI::App& app, int& status, const char* name, const char* about,
+                     std::function<int()> run);
 
 }  // namespace cli
 
-// One function per subcommand; each returns the process exit status.
-int cmdTokens(const cli::Args& args);
-int cmdMatch(const cli::Args& args);
-int cmdRewrite(const cli::Args& args);
-int cmdRanges(const cli::Args& args);
-int cmdDecimals(const cli::Args& args);
-int cmdInList(const cli::Args& args);
-int cmdCrc32(const cli::Args& args);
-int cmdSha1(const cli::Args& args);
-int cmdSql(const cli::Args& args);
-int cmdTables(const cli::Args& args);
-int cmdDescribe(const cli::Args& args);
-int cmdCopy(const cli::Args& args);
-int cmdCreateSql(const cli::Args& args);
-int cmdServerCommand(const cli::Args& args);
-int cmdUpload(const cli::Args& args);
-int cmdPlugin(const cli::Args& args);
-int cmdReg(const cli::Args& args);
-int cmdFolders(const cli::Args& args);
-int cmdQuote(const cli::Args& args);
-int cmdDgn(const cli::Args& args);
-int cmdColours(const cli::Args& args);
-int cmdUsers(const cli::Args& args);
-int cmdWhoami(const cli::Args& args);
-int cmdIni(const cli::Args& args);
-int cmdRegex(const cli::Args& args);
+// One function per source file adds that file's subcommands.
+void addTokenCommands(CLI::App& app, int& status);
+void addMatchCommands(CLI::App& app, int& status);
+void addRangeCommands(CLI::App& app, int& status);
+void addChecksumCommands(CLI::App& app, int& status);
+void addSqlCommands(CLI::App& app, int& status);
+void addTableCommands(CLI::App& app, int& status);
+void addServerCommands(CLI::App& app, int& status);
+void addOsCommands(CLI::App& app, int& status);
+void addDrawingCommands(CLI::App& app, int& status);
 
 #endif

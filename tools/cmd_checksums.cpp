@@ -10,25 +10,22 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace {
 
 int fail(const char* path, const char* what)
 {
-    std::fprintf(stderr, "pelund: %s: %s\n", path, what);
-    return 1;
+    return cli::fail(std::string("cannot read '") + path + "': " + what);
 }
-
-}  // namespace
 
 // Prints the CRC-32 of FILE as cksum -a crc32b / crc32(1) do, reading it in
 // pieces and continuing the CRC from piece to piece.
-int cmdCrc32(const cli::Args& args)
+int runCrc32(const std::string& file)
 {
-    if (args.positional.size() != 1)
-        return cli::usageError("crc32 FILE");
-    const char* path = args.positional[0].c_str();
+    const char* path = file.c_str();
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return fail(path, std::strerror(errno));
@@ -48,18 +45,16 @@ int cmdCrc32(const cli::Args& args)
     }
     close(fd);
     std::printf("%08x\n", crc);
-    return 0;
+    return cli::success;
 }
 
 // Prints the SHA-1 of FILE as sha1sum does. The digest takes one call over
 // the whole file (chained calls would pad each piece), so the file is
 // mapped into memory; from 512 MiB on the length no longer fits the
 // function's bit count.
-int cmdSha1(const cli::Args& args)
+int runSha1(const std::string& file)
 {
-    if (args.positional.size() != 1)
-        return cli::usageError("sha1 FILE");
-    const char* path = args.positional[0].c_str();
+    const char* path = file.c_str();
     int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return fail(path, std::strerror(errno));
@@ -70,7 +65,7 @@ int cmdSha1(const cli::Args& args)
     }
     if (st.st_size >= (off_t(512) << 20)) {
         close(fd);
-        return fail(path, "files of 512 MiB or more cannot be hashed in one call");
+        return cli::fail(std::string("'") + path + "': files of 512 MiB or more cannot be hashed in one call");
     }
     static const unsigned char none = 0;
     const void* data = &none;
@@ -90,5 +85,18 @@ int cmdSha1(const cli::Args& args)
         munmap(map, size_t(st.st_size));
     std::printf("%08x%08x%08x%08x%08x  %s\n", digest[0], digest[1], digest[2], digest[3],
                 digest[4], path);
-    return 0;
+    return cli::success;
+}
+
+}  // namespace
+
+void addChecksumCommands(CLI::App& app, int& status)
+{
+    auto file = std::make_shared<std::string>();
+    CLI::App* c = cli::addCommand(app, status, "crc32", "Print the CRC-32 of FILE",
+                                  [file] { return runCrc32(*file); });
+    c->add_option("FILE", *file, "the file")->required();
+    c = cli::addCommand(app, status, "sha1", "Print the SHA-1 of FILE as sha1sum does",
+                        [file] { return runSha1(*file); });
+    c->add_option("FILE", *file, "the file")->required();
 }

@@ -3,37 +3,69 @@
 #include "pelund/wildcards.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
+#include <string>
 
-// Prints "match" or "no match" and exits 0 or 1 accordingly.
-int cmdMatch(const cli::Args& args)
+namespace {
+
+struct MatchOptions {
+    std::string pattern, name;
+    int level = 3;
+    bool ignoreCase = false;
+};
+
+struct RewriteOptions {
+    std::string name, pattern, templ;
+    int level = 1;
+};
+
+// Prints "match" or "no match".
+int runMatch(const MatchOptions& o)
 {
-    if (args.positional.size() != 2)
-        return cli::usageError("match PATTERN NAME [--level N] [--ignore-case]");
-    int level = std::atoi(args.get("level", "3").c_str());
-    int cs = args.has("ignore-case") ? 0 : 1;
-    int hit = psString_matchWithWildcards(args.positional[0].c_str(), args.positional[1].c_str(),
-                                          level, cs);
+    int hit = psString_matchWithWildcards(o.pattern.c_str(), o.name.c_str(), o.level,
+                                          o.ignoreCase ? 0 : 1);
     std::printf("%s\n", hit ? "match" : "no match");
-    return hit ? 0 : 1;
+    return hit ? cli::success : cli::negative;
 }
 
 // Prints NAME rewritten through PATTERN and TEMPLATE, e.g. plan.dgn *.dgn
-// *.pdf gives plan.pdf.
-int cmdRewrite(const cli::Args& args)
+// *.pdf gives plan.pdf; a name that does not fit the pattern is the
+// negative answer, a template with a wildcard too many an error.
+int runRewrite(const RewriteOptions& o)
 {
-    if (args.positional.size() != 3)
-        return cli::usageError("rewrite NAME PATTERN TEMPLATE [--level N]");
-    int level = std::atoi(args.get("level", "1").c_str());
-    char out[512];
-    int rc = psString_replaceWithWildcards(args.positional[0].c_str(), out,
-                                           args.positional[1].c_str(),
-                                           args.positional[2].c_str(), level);
-    if (rc != 0) {
-        std::fprintf(stderr, "pelund: '%s' does not fit '%s'%s%s\n", args.positional[0].c_str(),
-                     args.positional[1].c_str(), out[0] ? "; built so far: " : "", out);
-        return 1;
+    std::string out(o.name.size() + o.templ.size() * (o.name.size() + 1) + 512, '\0');
+    int rc = psString_replaceWithWildcards(o.name.c_str(), out.data(), o.pattern.c_str(),
+                                           o.templ.c_str(), o.level);
+    out.resize(out.find('\0'));
+    if (rc != 0 && !psString_matchWithWildcards(o.pattern.c_str(), o.name.c_str(),
+                                                 o.level ? 1 : 0, 1)) {
+        std::fprintf(stderr, "pelund: '%s' does not fit '%s'\n", o.name.c_str(), o.pattern.c_str());
+        return cli::negative;
     }
-    std::printf("%s\n", out);
-    return 0;
+    if (rc != 0)
+        return cli::fail("template '" + o.templ + "' has more wildcards than pattern '" +
+                         o.pattern + "' (built so far: '" + out + "')");
+    std::printf("%s\n", out.c_str());
+    return cli::success;
+}
+
+}  // namespace
+
+void addMatchCommands(CLI::App& app, int& status)
+{
+    auto m = std::make_shared<MatchOptions>();
+    CLI::App* c = cli::addCommand(app, status, "match", "Test NAME against the wildcard PATTERN",
+                                  [m] { return runMatch(*m); });
+    c->add_option("PATTERN", m->pattern, "the pattern")->required();
+    c->add_option("NAME", m->name, "the name to test")->required();
+    c->add_option("--level", m->level, "wildcard level 0 to 3")->capture_default_str()->check(CLI::Range(0, 3));
+    c->add_flag("--ignore-case", m->ignoreCase, "compare letters without case");
+
+    auto r = std::make_shared<RewriteOptions>();
+    c = cli::addCommand(app, status, "rewrite", "Rewrite NAME matched by PATTERN through TEMPLATE",
+                        [r] { return runRewrite(*r); });
+    c->add_option("NAME", r->name, "the name to rewrite")->required();
+    c->add_option("PATTERN", r->pattern, "the pattern NAME must fit")->required();
+    c->add_option("TEMPLATE", r->templ, "the template of the new name")->required();
+    c->add_option("--level", r->level, "wildcard level 0 to 3")->capture_default_str()->check(CLI::Range(0, 3));
 }

@@ -3,100 +3,101 @@
 
 #include "pelund/database.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace cli {
 
-Args parse(int argc, char** argv, int first)
+int fail(const std::string& message)
 {
-    Args args;
-    for (int i = first; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--", 2) == 0 && argv[i][2]) {
-            std::string name = argv[i] + 2;
-            bool valued = i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0;
-            args.options[name] = valued ? argv[++i] : "1";
-        } else {
-            args.positional.push_back(argv[i]);
-        }
-    }
-    return args;
+    size_t end = message.find_last_not_of("\n ");
+    std::fprintf(stderr, "pelund: %s\n", message.substr(0, end == std::string::npos ? 0 : end + 1).c_str());
+    return failure;
 }
 
-int reportFailure(int code)
+bool canRead(const std::string& path)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        fail("cannot read '" + path + "': " + std::strerror(errno));
+        return false;
+    }
+    close(fd);
+    return true;
+}
+
+int databaseFailure(int code, const std::string& what)
 {
     std::string message(1 << 16, '\0');
-    if (vnDBWin_getErrorTextA(message.data(), code))
-        std::fprintf(stderr, "pelund: failed (%d): %s\n", code, message.c_str());
-    else
-        std::fprintf(stderr, "pelund: failed (%d)\n", code);
-    return 1;
+    if (!vnDBWin_getErrorTextA(message.data(), code))
+        return fail(what);
+    message.resize(message.find('\0'));
+    return fail(message.find_first_not_of("\n ") == std::string::npos ? what : message);
 }
 
-int usageError(const char* usage)
+CLI::App* addCommand(CLI::App& app, int& status, const char* name, const char* about,
+                     std::function<int()> run)
 {
-    std::fprintf(stderr, "usage: pelund %s\n", usage);
-    return 2;
+    CLI::App* command = app.add_subcommand(name, about);
+    command->callback([&status, run] { status = run(); });
+    return command;
 }
 
 }  // namespace cli
 
 namespace {
 
-struct Command {
-    const char* name;
-    int (*run)(const cli::Args&);
-    const char* summary;
-};
-
-const Command commands[] = {
-    {"tokens", cmdTokens, "TEXT [--sep S --skip S --trim S --remove S --stop S --quote S]"},
-    {"match", cmdMatch, "PATTERN NAME [--level N] [--ignore-case]"},
-    {"rewrite", cmdRewrite, "NAME PATTERN TEMPLATE [--level N]"},
-    {"ranges", cmdRanges, "LIST [--base B --count N]"},
-    {"decimals", cmdDecimals, "LIST [--precision P]"},
-    {"in-list", cmdInList, "LIST VALUE [--level N] [--ignore-case]"},
-    {"crc32", cmdCrc32, "FILE"},
-    {"sha1", cmdSha1, "FILE"},
-    {"sql", cmdSql, "CONNECT_STRING STATEMENT"},
-    {"tables", cmdTables, "CONNECT_STRING"},
-    {"describe", cmdDescribe, "CONNECT_STRING TABLE"},
-    {"copy", cmdCopy, "SRC_CONNECT SRC_TABLE DST_CONNECT DST_TABLE"},
-    {"create-sql", cmdCreateSql, "CONNECT_STRING TABLE"},
-    {"server-command", cmdServerCommand, "HOST PORT COMMAND [--log FILE]"},
-    {"upload", cmdUpload, "HOST PORT FILE NAME [--log FILE]"},
-    {"plugin", cmdPlugin, "HOST PORT NAME --send FILE|--text TEXT [--out FILE] [--log FILE]"},
-    {"reg", cmdReg, "HIVE KEY [VALUE] [--view 32|64]"},
-    {"folders", cmdFolders, ""},
-    {"quote", cmdQuote, "PATH [--per-component]"},
-    {"dgn", cmdDgn, "FILE [NAME]"},
-    {"colours", cmdColours, "FILE"},
-    {"users", cmdUsers, "[SERVER]"},
-    {"whoami", cmdWhoami, ""},
-    {"ini", cmdIni, "FILE SECTION KEY [VALUE]"},
-    {"regex", cmdRegex, "PATTERN TEXT [--ignore-case]"},
-};
-
-void listCommands()
-{
-    std::fprintf(stderr, "usage: pelund COMMAND ARGS...\n");
-    for (const Command& c : commands)
-        std::fprintf(stderr, "  pelund %s %s\n", c.name, c.summary);
-}
+const char* const exitStatuses =
+    "Exit status: 0 success, a match or a true answer; 1 a negative answer (no match, "
+    "not found, false); 2 an error.";
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        listCommands();
-        return 2;
+    // 8-bit text in the user's encoding; numbers keep the '.' that lists
+    // and SQL text are written with.
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
+
+    CLI::App app("pelund: the functions of PelundLib from a shell", "pelund");
+    app.set_version_flag("--version", std::string("pelund ") + PELUND_VERSION);
+    app.footer(exitStatuses);
+    int status = cli::success;
+    addTokenCommands(app, status);
+    addMatchCommands(app, status);
+    addRangeCommands(app, status);
+    addChecksumCommands(app, status);
+    addSqlCommands(app, status);
+    addTableCommands(app, status);
+    addServerCommands(app, status);
+    addOsCommands(app, status);
+    addDrawingCommands(app, status);
+    if (argc < 2)
+        return cli::fail("a command is required; pelund --help lists them");
+    auto named = [&](CLI::App* command) { return command->check_name(argv[1]); };
+    if (argv[1][0] != '-' && app.get_subcommands(named).empty())
+        return cli::fail(std::string("unknown command '") + argv[1] + "'; pelund --help lists them");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& e) {
+        return app.exit(e);  // --help or --version
+    } catch (const CLI::ParseError& e) {
+        std::string what = e.what();
+        for (char& c : what)
+            if (c == '\n')
+                c = ' ';
+        return cli::fail(what);
+    } catch (const std::exception& e) {
+        return cli::fail(e.what());
     }
-    for (const Command& c : commands)
-        if (std::strcmp(argv[1], c.name) == 0)
-            return c.run(cli::parse(argc, argv, 2));
-    std::fprintf(stderr, "pelund: unknown command '%s'\n", argv[1]);
-    listCommands();
-    return 2;
+    if (app.get_subcommands().empty())
+        return cli::fail("a command is required; pelund --help lists them");
+    return status;
 }
