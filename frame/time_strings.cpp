@@ -1,5 +1,7 @@
 // Month and date strings. Names come from our own English tables so that a
 // locale set by the calling process never changes them.
+#include "frame/time_strings.h"
+
 #include "pelund/misc.h"
 
 #include <cstdio>
@@ -34,6 +36,13 @@ void formatAsciiTime(char (&area)[256])
 }
 
 }  // namespace
+
+std::string pelund::asciiTimeNow()
+{
+    char area[256];
+    formatAsciiTime(area);
+    return area;
+}
 
 extern "C" {
 

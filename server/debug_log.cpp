@@ -3,6 +3,7 @@
 #include "pelund/misc.h"
 #include "pelund/server.h"
 #include "frame/guard.h"
+#include "frame/time_strings.h"
 #include "frame/utf.h"
 #include "platform/code_page.h"
 #include "platform/transfer_file.h"
@@ -32,7 +33,7 @@ void openPath(const char* path)
 
 void writeStamped(std::FILE* stream, const char* format, va_list args)
 {
-    std::fprintf(stream, "%s> ", psMisc_getAsciiTimeA());
+    std::fprintf(stream, "%s> ", asciiTimeNow().c_str());
     std::vfprintf(stream, format, args);
     std::fflush(stream);
 }
@@ -107,7 +108,7 @@ void debugMessageW(const char16_t* message)
 {
     if (!logState.enabled)
         return;
-    std::string stamp = utf16ToCodePage(psMisc_getAsciiTimeW());
+    std::string stamp = asciiTimeNow();
     std::fprintf(logState.stream, "%s> %s", stamp.c_str(), utf16ToCodePage(message).c_str());
     std::fflush(logState.stream);
 }

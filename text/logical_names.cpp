@@ -53,15 +53,8 @@ bool fitsOne(std::string_view pattern, std::string_view name, bool caseSensitive
     return j == name.size();
 }
 
-}  // namespace
-}  // namespace pelund
-
-using namespace pelund;
-
-extern "C" {
-
-PELUND_API int psString_CompareLogicalNames2(const char* pattern, const char* name, int is_list,
-                                             char separator, int case_sensitive)
+int compareLogicalNames(const char* pattern, const char* name, int is_list, char separator,
+                        int case_sensitive)
 {
     if (!pattern || !name)
         return 0;
@@ -78,10 +71,23 @@ PELUND_API int psString_CompareLogicalNames2(const char* pattern, const char* na
     }
 }
 
+}  // namespace
+}  // namespace pelund
+
+using namespace pelund;
+
+extern "C" {
+
+PELUND_API int psString_CompareLogicalNames2(const char* pattern, const char* name, int is_list,
+                                             char separator, int case_sensitive)
+{
+    return compareLogicalNames(pattern, name, is_list, separator, case_sensitive);
+}
+
 PELUND_API int psString_CompareLogicalNames(const char* pattern, const char* name, int is_list,
                                             char separator)
 {
-    return psString_CompareLogicalNames2(pattern, name, is_list, separator, 1);
+    return compareLogicalNames(pattern, name, is_list, separator, 1);
 }
 
 }  // extern "C"
