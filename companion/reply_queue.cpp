@@ -30,11 +30,13 @@ bool ReplyQueue::append(const void* data, size_t length)
             return false;  // would not fit, and no spool to take the rest
         size_t inMemory = size_t(std::min<uint64_t>(room, length));
         for (size_t done = 0; done < inMemory;) {
-            if (memory_.empty() || memory_.back().size() >= pieceSize) {
+            // A piece never grows beyond its capacity: the front piece may be
+            // in the middle of a write.
+            if (memory_.empty() || memory_.back().size() == memory_.back().capacity()) {
                 memory_.emplace_back();
                 memory_.back().reserve(std::min(pieceSize, std::max<size_t>(inMemory - done, 4096)));
             }
-            size_t n = std::min(inMemory - done, pieceSize - memory_.back().size());
+            size_t n = std::min(inMemory - done, memory_.back().capacity() - memory_.back().size());
             memory_.back().append(bytes + done, n);
             done += n;
         }
