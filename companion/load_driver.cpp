@@ -2,7 +2,8 @@
 // prints one line of figures; nothing here is a test. Loopback only.
 //
 //   companion-load pair-echo TOTAL CHUNK     echo through a socket pair to a second process
-//   companion-load pair-oneway TOTAL         one-way transfer through a socket pair
+//   companion-load pair-oneway TOTAL [FILE]  one-way transfer through a socket pair (the
+//                                            peer writes it to FILE when given)
 //   companion-load echo PORT TOTAL CHUNK     echo plug-in, sending and reading at once
 //   companion-load echo-whole PORT SIZE      one message sent whole before its reply is read
 //   companion-load upload PORT SIZE NAME     one upload
@@ -12,6 +13,7 @@
 #include "frame/byte_order.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -168,12 +170,19 @@ bool echoStream(int fd, uint64_t total, uint64_t chunk)
 
 // The peer process of the socket-pair modes: echoes (with the same framing)
 // or drains.
-void pairPeer(int fd, bool echo)
+void pairPeer(int fd, bool echo, const char* file)
 {
     std::vector<char> buffer(piece);
+    int out = file ? open(file, O_WRONLY | O_CREAT | O_TRUNC, 0600) : -1;
     for (;;) {
         if (!echo) {
-            if (recv(fd, buffer.data(), buffer.size(), 0) <= 0)
+            ssize_t n = recv(fd, buffer.data(), buffer.size(), 0);
+            if (n <= 0) {
+                if (out >= 0)
+                    close(out);
+                return;
+            }
+            if (out >= 0 && write(out, buffer.data(), size_t(n)) != n)
                 return;
             continue;
         }
@@ -194,14 +203,14 @@ void pairPeer(int fd, bool echo)
     }
 }
 
-int pairMode(bool echo, uint64_t total, uint64_t chunk)
+int pairMode(bool echo, uint64_t total, uint64_t chunk, const char* file = nullptr)
 {
     int fds[2];
     socketpair(AF_UNIX, SOCK_STREAM, 0, fds);
     pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
-        pairPeer(fds[1], echo);
+        pairPeer(fds[1], echo, file);
         _exit(0);
     }
     close(fds[1]);
@@ -268,7 +277,7 @@ int main(int argc, char** argv)
     if (mode == "pair-echo")
         return pairMode(true, number(2), number(3));
     if (mode == "pair-oneway")
-        return pairMode(false, number(2), piece);
+        return pairMode(false, number(2), piece, argc > 3 ? argv[3] : nullptr);
     int port = int(number(2));
     if (mode == "echo" || mode == "echo-whole") {
         int fd = connectTo(port);
