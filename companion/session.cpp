@@ -12,7 +12,7 @@ namespace pelund::companion {
 
 namespace {
 
-constexpr size_t readSize = 1024 * 1024;
+constexpr size_t readSize = 128 * 1024;
 constexpr size_t commandLimit = 4096;
 constexpr size_t pluginNameLimit = 300;
 constexpr size_t uploadNameLimit = 1100;
