@@ -18,7 +18,8 @@ void EventLog::note(EventKind kind, const std::string& text)
     for (char& c : clean)
         if ((unsigned char)c < 0x20 || c == 0x7F)
             c = '?';
-    std::fprintf(stderr, "companion-server: %s: %s\n", kindName(kind), clean.c_str());
+    if (toStandardError)
+        std::fprintf(stderr, "companion-server: %s: %s\n", kindName(kind), clean.c_str());
     std::lock_guard lock(mutex_);
     auto& kept = lines_[int(kind)];
     kept.push_back({std::time(nullptr), std::move(clean)});

@@ -44,6 +44,7 @@ public:
     std::vector<std::string> plugins() const;
 
     std::atomic<uint64_t> clientsNow{0}, clientsTotal{0};
+    bool toStandardError = true;
     const std::time_t started = std::time(nullptr);
 
 private:
