@@ -97,6 +97,10 @@ int main(int argc, char** argv)
     std::printf("ready %d %d\n", server.port(), web.port());
     std::fflush(stdout);
     io.run();
+    // The sessions' cancelled operations finish here, while the server
+    // they belong to still exists.
+    io.restart();
+    io.poll();
     web.stop();
     return 0;
 }
