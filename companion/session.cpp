@@ -190,36 +190,30 @@ void Session::consume(const char* bytes, size_t length)
                 stop(EventKind::error, "unknown message, dropped");
             }
             break;
-        case State::text: {
+        case State::text:
+        case State::uploadName: {
+            bool upload = state_ == State::uploadName;
+            size_t limit = upload ? uploadNameLimit : kind_ == wire::command ? commandLimit : pluginNameLimit;
             const char* zero = static_cast<const char*>(std::memchr(bytes, '\0', length));
             used = zero ? size_t(zero - bytes) + 1 : length;
             text_.append(bytes, zero ? used - 1 : used);
-            size_t limit = kind_ == wire::command ? commandLimit : pluginNameLimit;
             if (text_.size() > limit)
-                stop(EventKind::error, kind_ == wire::command ? "command too long, dropped"
-                                                               : "plug-in name too long, dropped");
+                stop(EventKind::error, upload ? "upload name too long, dropped"
+                                       : kind_ == wire::command ? "command too long, dropped"
+                                                                : "plug-in name too long, dropped");
+            else if (zero && upload)
+                finishUploadName();
             else if (zero)
                 finishText();
             break;
         }
         case State::uploadHeader:
-            text_.push_back(c);
-            if (text_.size() == 5)
-                finishUploadHeader();
-            break;
-        case State::uploadName: {
-            const char* zero = static_cast<const char*>(std::memchr(bytes, '\0', length));
-            used = zero ? size_t(zero - bytes) + 1 : length;
-            text_.append(bytes, zero ? used - 1 : used);
-            if (text_.size() > uploadNameLimit)
-                stop(EventKind::error, "upload name too long, dropped");
-            else if (zero)
-                finishUploadName();
-            break;
-        }
         case State::pluginHeader:
+            // Fixed-size headers: the upload's kind byte and size, a message's length.
             text_.push_back(c);
-            if (text_.size() == 4)
+            if (state_ == State::uploadHeader && text_.size() == 5)
+                finishUploadHeader();
+            else if (state_ == State::pluginHeader && text_.size() == 4)
                 finishPluginHeader();
             break;
         case State::uploadContent:
