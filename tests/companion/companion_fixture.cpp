@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -23,11 +25,15 @@ namespace companiontest {
 
 namespace {
 
-pid_t spawn(const std::vector<std::string>& args, int out, int err)
+pid_t spawn(const std::vector<std::string>& args, int out, int err, int fileLimit = 0)
 {
     pid_t pid = fork();
     if (pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (fileLimit > 0) {
+            rlimit limit{rlim_t(fileLimit), rlim_t(fileLimit)};
+            setrlimit(RLIMIT_NOFILE, &limit);
+        }
         dup2(out, 1);
         dup2(err, 2);
         std::vector<char*> argv{const_cast<char*>("companion-server")};
@@ -63,7 +69,7 @@ std::string le32(uint32_t v)
     return s;
 }
 
-ServerProcess::ServerProcess(const std::vector<std::string>& args)
+ServerProcess::ServerProcess(const std::vector<std::string>& args, int fileLimit)
 {
     char name[] = "/tmp/companion-test-stderr-XXXXXX";
     int err = mkstemp(name);
@@ -71,7 +77,7 @@ ServerProcess::ServerProcess(const std::vector<std::string>& args)
     int out[2];
     if (err < 0 || pipe(out) != 0)
         return;
-    pid_ = spawn(args, out[1], err);
+    pid_ = spawn(args, out[1], err, fileLimit);
     close(out[1]);
     close(err);
     std::FILE* ready = fdopen(out[0], "r");
@@ -114,6 +120,21 @@ long ServerProcess::residentKiB() const
     return -1;
 }
 
+long ServerProcess::cpuTicks() const
+{
+    std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Fields after the command's closing parenthesis; utime and stime are
+    // the 12th and 13th of them.
+    std::istringstream rest(text.substr(text.rfind(')') + 2));
+    std::string field;
+    long ticks = 0;
+    for (int k = 1; k <= 13 && rest >> field; ++k)
+        if (k >= 12)
+            ticks += std::atol(field.c_str());
+    return ticks;
+}
+
 std::string ServerProcess::errors() const
 {
     std::ifstream in(errorFile_);
@@ -139,7 +160,7 @@ int runServer(const std::vector<std::string>& args, std::string* output)
     return status;
 }
 
-Client::Client(int port)
+Client::Client(int port, bool readGreeting)
 {
     fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
@@ -151,7 +172,8 @@ Client::Client(int port)
         fd_ = -1;
         return;
     }
-    greeting_ = receiveText();
+    if (readGreeting)
+        greeting_ = receiveText();
 }
 
 Client::~Client()

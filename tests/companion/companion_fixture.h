@@ -14,7 +14,8 @@ namespace companiontest {
 // Runs companion-server with ARGS; the ports come from its "ready" line.
 class ServerProcess {
 public:
-    explicit ServerProcess(const std::vector<std::string>& args);
+    // FILE_LIMIT, when non-zero, is the server's limit of open descriptors.
+    explicit ServerProcess(const std::vector<std::string>& args, int fileLimit = 0);
     ~ServerProcess();
     bool ready() const { return port_ > 0; }
     int port() const { return port_; }
@@ -24,6 +25,8 @@ public:
     int terminate();
     // The server's resident memory in KiB.
     long residentKiB() const;
+    // The processor time the server has used, in clock ticks.
+    long cpuTicks() const;
     // Everything the server wrote to standard error so far.
     std::string errors() const;
 
@@ -39,8 +42,8 @@ int runServer(const std::vector<std::string>& args, std::string* output = nullpt
 
 class Client {
 public:
-    // Connects to 127.0.0.1:PORT and reads the greeting.
-    explicit Client(int port);
+    // Connects to 127.0.0.1:PORT and reads the greeting (unless told not to).
+    explicit Client(int port, bool readGreeting = true);
     ~Client();
     bool connected() const { return fd_ >= 0; }
     const std::string& greeting() const { return greeting_; }

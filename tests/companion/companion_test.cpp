@@ -261,6 +261,25 @@ TEST(Companion, HostileClients)
     }
 }
 
+TEST(Companion, OutOfDescriptorsPausesAcceptingInsteadOfSpinning)
+{
+    TempFolder uploads;
+    ServerProcess server({"--uploads", uploads.path(), "--plugins", PELUND_COMPANION_PLUGINS}, 48);
+    ASSERT_TRUE(server.ready());
+    std::vector<std::unique_ptr<Client>> clients;
+    for (int k = 0; k < 80; ++k)
+        clients.push_back(std::make_unique<Client>(server.port(), false));  // the later ones wait in the backlog
+    long before = server.cpuTicks();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    long used = server.cpuTicks() - before;
+    EXPECT_LT(used, sysconf(_SC_CLK_TCK)) << "the server spins while out of descriptors";
+    EXPECT_NE(server.errors().find("accepting paused"), std::string::npos);
+    clients.clear();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    Client late(server.port());
+    EXPECT_EQ(late.command("version"), "5.1" + nul);
+}
+
 TEST(Companion, FullDiskAnswersFailureAndLeavesNothing)
 {
     TempFolder mountPoint;
