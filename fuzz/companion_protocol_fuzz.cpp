@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 
 using namespace pelund::companion;
 
@@ -31,8 +32,13 @@ struct Running {
     Running()
     {
         log.toStandardError = false;
-        char pattern[] = "/tmp/companion-fuzz-XXXXXX";
+        static char pattern[] = "/tmp/companion-fuzz-XXXXXX";
         options.uploads = mkdtemp(pattern);
+        // Uploads the inputs made go with the process.
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(pattern, ignored);
+        });
         options.spool = "/tmp";
         options.limits.idleSeconds = 1;
         options.limits.messageSeconds = 1;
