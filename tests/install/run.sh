@@ -9,6 +9,7 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 test -x "$prefix/bin/pelund"
 ls "$prefix"/*bin/companion-server >/dev/null
+test -n "$(find "$prefix" -path '*/pelund/companion-plugins/echo.so')"
 
 pc=$(dirname "$(find "$prefix" -name PelundLib.pc)")
 export PKG_CONFIG_PATH=$pc

@@ -1,0 +1,44 @@
+// The companion server's settings: command line, configuration file and
+// built-in defaults, in that order of precedence.
+#ifndef PELUND_COMPANION_OPTIONS_H
+#define PELUND_COMPANION_OPTIONS_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace pelund::companion {
+
+struct Limits {
+    uint64_t uploadSize = 0x7FFFFFFF;              // largest upload (bytes; the wire allows < 2 GiB)
+    uint64_t messageSize = 0xFFFFFFFF;             // largest plug-in payload (the wire allows < 4 GiB)
+    unsigned connections = 512;                   // clients served at once; more wait in the backlog
+    uint64_t unreadOutput = uint64_t(2) << 30;    // unread replies (memory and spool) before reading stops
+    uint64_t replyMemory = uint64_t(1) << 20;     // unread replies kept in memory per client
+    uint64_t replyMemoryTotal = uint64_t(64) << 20;  // the same for all clients together
+    uint64_t spoolQuota = uint64_t(8) << 30;      // spool and plug-in temporary disk, all clients
+    unsigned idleSeconds = 60;                    // no byte in either direction
+    unsigned messageSeconds = 600;                // from a message's first byte to its last
+};
+
+struct Options {
+    int port = 0;
+    int webPort = 0;
+    std::string bind;        // empty: 127.0.0.1 and ::1
+    std::string uploads;     // the upload folder
+    std::string spool;       // temporary files: spooled replies, plug-in files
+    std::string plugins;     // the plug-in folder
+    Limits limits;
+};
+
+// Parses ARGV (with the file named by --config, if any). Returns the options,
+// or nothing with EXIT_CODE set: 0 after --help or --version, 2 after a
+// message on standard error about a bad option, value or file.
+std::optional<Options> parseOptions(int argc, char** argv, int& exitCode);
+
+// "64M", "1G", "512K", "4096": bytes; nothing for anything else.
+std::optional<uint64_t> parseSize(const std::string& text);
+
+}  // namespace pelund::companion
+
+#endif
