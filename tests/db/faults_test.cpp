@@ -1,7 +1,10 @@
 #include "db_fixture.h"
 #include "db/active_database.h"
+#include "db/call_watchdog.h"
+#include "db/transaction.h"
 
 #include <chrono>
+#include <cstdio>
 
 #include <string>
 
@@ -111,3 +114,124 @@ TEST(Faults, FrozenPostgreSqlServerBoundsTheLogin)
     ASSERT_EQ(vnDBWin_attachDatabaseA(connectString("PostgreSQL ANSI").c_str()), 0) << errorText(-1);
     vnDBWin_disconnectDatabase();
 }
+
+// psqlODBC has no time-out for a reply on an open connection: the library's
+// watchdog cancels a call that overruns its limit and then shuts the
+// connection's sockets down. The limits are shortened here (1 s + 1 s + 1 s,
+// so about 3 s a call); the connection is dead afterwards and later calls
+// fail at once.
+namespace {
+
+struct ShortWatchLimits {
+    pelund::WatchLimits saved = pelund::watchLimits();
+    explicit ShortWatchLimits(std::chrono::milliseconds call)
+    {
+        pelund::setWatchLimits({call, std::chrono::seconds(1), std::chrono::seconds(1)});
+    }
+    ~ShortWatchLimits() { pelund::setWatchLimits(saved); }
+};
+
+class FrozenPostgreSql : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override
+    {
+        if (!postgresRunning())
+            GTEST_SKIP() << "no PostgreSQL server: scripts/test starts one and sets PELUND_PG_PORT";
+        ASSERT_EQ(vnDBWin_attachDatabaseA(connectString(GetParam(), "UseDeclareFetch=1;Fetch=10;").c_str()),
+                  0)
+            << errorText(-1);
+        ASSERT_EQ(vnDBWin_processSQLA("DROP TABLE IF EXISTS watched_rows"), 0);
+        ASSERT_EQ(vnDBWin_processSQLA("CREATE TABLE watched_rows (n INTEGER)"), 0);
+    }
+    void TearDown() override
+    {
+        vnDBWin_disconnectDatabase();
+        if (!postgresRunning())
+            return;
+        // After the thaw a new connection works.
+        ASSERT_EQ(vnDBWin_attachDatabaseA(connectString(GetParam()).c_str()), 0) << errorText(-1);
+        EXPECT_EQ(vnDBWin_processSQLA("DROP TABLE watched_rows"), 0) << errorText(-1);
+        vnDBWin_disconnectDatabase();
+    }
+    // After the thaw the dead connection fails at once.
+    static void expectDeadConnection()
+    {
+        int rc = 0;
+        EXPECT_LT(secondsOf([&] { rc = vnDBWin_processSQLA("SELECT 1"); }), 10.0);
+        EXPECT_NE(rc, 0);
+    }
+    ShortWatchLimits limits{std::chrono::seconds(1)};
+};
+
+}  // namespace
+
+TEST_P(FrozenPostgreSql, StatementReturnsWithinItsBound)
+{
+    int rc = 0;
+    double seconds = 0;
+    {
+        Frozen frozen(postgresServer);
+        seconds = secondsOf([&] { rc = vnDBWin_processSQLA("INSERT INTO watched_rows VALUES (1)"); });
+    }
+    std::printf("statement returned after %.2f s\n", seconds);
+    EXPECT_LT(seconds, 15.0);
+    EXPECT_NE(rc, 0);
+    EXPECT_NE(errorText(rc), "<none>");
+    expectDeadConnection();
+}
+
+TEST_P(FrozenPostgreSql, FetchReturnsWithinItsBound)
+{
+    short id = 0;
+    ASSERT_EQ(vnDBWin_openCursorWithIDA(&id, "SELECT g FROM generate_series(1, 100000) AS g"), 0)
+        << errorText(-1);
+    SQLDA r{};
+    ASSERT_EQ(vnDBWin_fetchRowByIDA(&r, id), 1);
+    int fetched = 0;
+    double seconds = 0;
+    {
+        Frozen frozen(postgresServer);
+        seconds = secondsOf([&] {
+            while (vnDBWin_fetchRowByIDA(&r, id) == 1 && fetched < 200000)
+                ++fetched;
+        });
+    }
+    std::printf("fetch returned after %.2f s\n", seconds);
+    EXPECT_LT(seconds, 15.0);
+    EXPECT_LT(fetched, 99999);
+    vnDBWin_freeSQLDADescriptorA(&r);
+    EXPECT_EQ(vnDBWin_closeCursorWithID(id), 1);
+    expectDeadConnection();
+}
+
+TEST_P(FrozenPostgreSql, CommitReturnsWithinItsBound)
+{
+    int rc = 0;
+    double seconds = 0;
+    {
+        pelund::Transaction transaction;
+        ASSERT_EQ(vnDBWin_processSQLA("INSERT INTO watched_rows VALUES (1)"), 0);
+        Frozen frozen(postgresServer);
+        seconds = secondsOf([&] { rc = transaction.commit(); });
+    }
+    std::printf("commit returned after %.2f s\n", seconds);
+    EXPECT_LT(seconds, 15.0);
+    EXPECT_NE(rc, 0);
+    expectDeadConnection();
+}
+
+// A query that runs longer than the watch limit's first second but returns
+// within limit and grace is left alone.
+TEST_P(FrozenPostgreSql, LongQueryUnderTheLimitIsNotCut)
+{
+    ShortWatchLimits longer(std::chrono::seconds(3));
+    EXPECT_EQ(vnDBWin_processSQLA("SELECT pg_sleep(2)"), 0) << errorText(-1);
+    EXPECT_EQ(vnDBWin_processSQLA("SELECT 1"), 0) << errorText(-1);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothDrivers, FrozenPostgreSql,
+                         ::testing::Values("PostgreSQL ANSI", "PostgreSQL Unicode"),
+                         [](const auto& info) {
+                             return std::string(info.param).find("ANSI") != std::string::npos ? "Ansi"
+                                                                                               : "Unicode";
+                         });
