@@ -34,8 +34,8 @@ WatchLimits watchLimits();
 // For tests: shorter limits.
 void setWatchLimits(const WatchLimits& limits);
 
-// Arms the watchdog for one call on statement H (null: a call on the
-// connection, which has nothing to cancel) while it lives; nothing when the
+// Arms the watchdog for one call on statement H (null: a call with nothing
+// to cancel, on the connection or freeing the statement) while it lives; nothing when the
 // connection has no watched sockets (ActiveDatabase::watchedSockets).
 class CallWatch {
 public:

@@ -1,6 +1,7 @@
 // The connection: ActiveDatabase, the ODBC environment, connecting,
 // disconnecting, the connect strings and the driver name.
 #include "db/active_database.h"
+#include "db/call_watchdog.h"
 #include "db/database_error.h"
 #include "db/statement_handle.h"
 #include "frame/ascii.h"
@@ -240,7 +241,7 @@ void closeConnection(bool afterFailure)
     for (auto& entry : db.cursors)
         entry.second->closeStatement();
     if (db.hdbc) {
-        SQLDisconnect(db.hdbc);
+        watched(nullptr, [&] { return SQLDisconnect(db.hdbc); });
         SQLFreeConnect(db.hdbc);
         db.hdbc = nullptr;
         db.watchedSockets.reset();

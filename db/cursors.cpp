@@ -21,7 +21,7 @@ namespace pelund {
 void Cursor::closeStatement()
 {
     if (hstmt) {
-        SQLFreeStmt(hstmt, SQL_DROP);
+        watched(nullptr, [&] { return SQLFreeStmt(hstmt, SQL_DROP); });  // nothing to cancel while freeing
         hstmt = nullptr;
     }
     block.reset();  // its buffers outlive the statement bound to them

@@ -220,6 +220,21 @@ TEST_P(FrozenPostgreSql, CommitReturnsWithinItsBound)
     expectDeadConnection();
 }
 
+// Closing a cursor and disconnecting on a frozen server return too.
+TEST_P(FrozenPostgreSql, CloseAndDisconnectReturnWithinTheirBound)
+{
+    short id = 0;
+    ASSERT_EQ(vnDBWin_openCursorWithIDA(&id, "SELECT g FROM generate_series(1, 100000) AS g"), 0)
+        << errorText(-1);
+    Frozen frozen(postgresServer);
+    double seconds = secondsOf([&] {
+        vnDBWin_closeCursorWithID(id);
+        vnDBWin_disconnectDatabase();
+    });
+    std::printf("close and disconnect returned after %.2f s\n", seconds);
+    EXPECT_LT(seconds, 15.0);
+}
+
 // A query that runs longer than the watch limit's first second but returns
 // within limit and grace is left alone.
 TEST_P(FrozenPostgreSql, LongQueryUnderTheLimitIsNotCut)
