@@ -150,10 +150,14 @@ private:
             uint64_t token = cancels_.front();
             cancels_.erase(cancels_.begin());
             Watch& w = watches_.at(token);  // kept while cancelling is set
-            SQLHSTMT h = w.hstmt;
-            hold.unlock();
-            SQLCancel(h);
-            hold.lock();
+            // A call that has just returned is not cancelled: on a statement
+            // with nothing running, SQLCancel closes its cursor.
+            if (!w.returned) {
+                SQLHSTMT h = w.hstmt;
+                hold.unlock();
+                SQLCancel(h);
+                hold.lock();
+            }
             watches_.at(token).cancelling = false;
             cancelDone_.notify_all();
         }
