@@ -114,7 +114,9 @@ private:
             Clock::time_point now = Clock::now();
             wakeAt_ = Clock::time_point::max();
             for (auto& [token, w] : watches_) {
-                if (w.due <= now && !w.returned) {
+                // A returned call whose cancel still waits on the server
+                // is kept until that cancel's sockets are shut down too.
+                if (w.due <= now && (!w.returned || w.cancelling)) {
                     if (w.stage == Stage::Running && w.hstmt) {
                         w.stage = Stage::Cancelling;
                         w.cancelling = true;
