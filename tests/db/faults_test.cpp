@@ -2,9 +2,15 @@
 #include "db/active_database.h"
 #include "db/call_watchdog.h"
 #include "db/transaction.h"
+#include "platform/socket_watch.h"
 
 #include <chrono>
 #include <cstdio>
+#include <thread>
+#include <vector>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -113,6 +119,30 @@ TEST(Faults, FrozenPostgreSqlServerBoundsTheLogin)
     db.loginTimeout = login;
     ASSERT_EQ(vnDBWin_attachDatabaseA(connectString("PostgreSQL ANSI").c_str()), 0) << errorText(-1);
     vnDBWin_disconnectDatabase();
+}
+
+// The watchdog's last step: a receive blocked on a connected socket returns
+// once the socket, found among the process's sockets, is shut down.
+TEST(Faults, ShuttingDownASocketEndsItsBlockedReceive)
+{
+    std::vector<pelund::PeerSocket> before = pelund::peerSockets();
+    int pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    std::vector<pelund::PeerSocket> added = pelund::socketsAdded(before, pelund::peerSockets());
+    ASSERT_EQ(added.size(), 2u);
+    ssize_t got = 1;
+    std::thread reader([&] {
+        char c;
+        got = recv(pair[0], &c, 1, 0);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (const pelund::PeerSocket& s : added)
+        if (s.fd == pair[0])
+            pelund::shutDownSocket(s);
+    reader.join();
+    EXPECT_EQ(got, 0);
+    close(pair[0]);
+    close(pair[1]);
 }
 
 // psqlODBC has no time-out for a reply on an open connection: the library's
