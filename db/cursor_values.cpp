@@ -4,7 +4,6 @@
 #include "db/cursor_values.h"
 
 #include "db/call_watchdog.h"
-
 #include "db/database_error.h"
 #include "db/statement_handle.h"
 #include "platform/code_page.h"
