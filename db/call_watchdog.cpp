@@ -93,10 +93,13 @@ public:
 private:
     // Shuts down the connection's sockets and any socket that the cancel
     // opened to the same server (under LOCK_).
+    // The connection's own sockets are shut down once: afterwards the
+    // driver may close them.
     static void shutDown(const Watch& w)
     {
-        for (const PeerSocket& s : *w.sockets)
-            shutDownSocket(s);
+        if (w.stage != Stage::ShutDown)
+            for (const PeerSocket& s : *w.sockets)
+                shutDownSocket(s);
         if (!w.cancelling)
             return;
         for (const PeerSocket& s : socketsAdded(w.beforeCancel, peerSockets()))
