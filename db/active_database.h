@@ -5,6 +5,7 @@
 #define PELUND_DB_ACTIVE_DATABASE_H
 
 #include "db/driver_kind.h"
+#include "platform/socket_watch.h"
 
 #include <sql.h>
 #include <sqlext.h>
@@ -68,6 +69,10 @@ struct ActiveDatabase {
     // through the 8-bit ones, whatever the process's locale).
     Engine engine = Engine::Other;
     bool narrowDriver = false;
+    // The sockets the driver opened for this connection, when its own
+    // settings do not bound a wait for the server's reply; the watchdog
+    // (db/call_watchdog.h) shuts them down under a call that overruns.
+    std::shared_ptr<const std::vector<PeerSocket>> watchedSockets;
     std::map<uint16_t, std::unique_ptr<Cursor>> cursors;
     uint16_t nextCursorId = 1;
     uint16_t highestCursorId = 1;

@@ -30,6 +30,7 @@
 #include "db/block_fetch.h"
 
 #include "db/cursor_values.h"
+#include "db/call_watchdog.h"
 #include "db/database_error.h"
 #include "db/statement_handle.h"
 #include "frame/ascii.h"
@@ -165,9 +166,9 @@ bool deliversWideValues(SQLHDBC hdbc)
     StatementHandle statement(h);
     SQLWCHAR name[128];
     SQLLEN indicator = 0;
-    return SQL_SUCCEEDED(untilDone([&] { return SQLGetTypeInfoW(h, SQL_ALL_TYPES); })) &&
+    return SQL_SUCCEEDED(watched(h, [&] { return SQLGetTypeInfoW(h, SQL_ALL_TYPES); })) &&
            SQL_SUCCEEDED(SQLBindCol(h, 1, SQL_C_WCHAR, name, sizeof name, &indicator)) &&
-           SQL_SUCCEEDED(untilDone([&] { return SQLFetch(h); }));
+           SQL_SUCCEEDED(watched(h, [&] { return SQLFetch(h); }));
 }
 
 // Whether SQLGetData after SQLSetPos (SQL_POSITION) reads the row asked
@@ -285,7 +286,7 @@ bool advanceInBlock(Cursor& c, SQLHDBC hdbc)
         return true;
     }
     b.current = 0;
-    SQLRETURN r = untilDone([&] { return SQLFetch(c.hstmt); });
+    SQLRETURN r = watched(c.hstmt, [&] { return SQLFetch(c.hstmt); });
     if (r == SQL_NO_DATA || (SQL_SUCCEEDED(r) && b.fetched == 0)) {
         b.fetched = 0;
         c.atEnd = true;

@@ -3,6 +3,7 @@
 #include "db/catalog.h"
 
 #include "db/active_database.h"
+#include "db/call_watchdog.h"
 #include "db/cursor_rows.h"
 #include "db/database_error.h"
 #include "db/sqlda.h"
@@ -57,7 +58,7 @@ public:
             // otherwise be taken for the user's), not another database's.
             std::string catalog = currentCatalog(db.hdbc);
             SQLCHAR types[] = "TABLE,VIEW";
-            SQLRETURN r = untilDone([&] {
+            SQLRETURN r = watched(h_, [&] {
                 return SQLTables(h_, catalog.empty() ? nullptr : reinterpret_cast<SQLCHAR*>(catalog.data()),
                                  SQL_NTS, nullptr, SQL_NTS, nullptr, SQL_NTS, types, SQL_NTS);
             });
@@ -79,7 +80,7 @@ public:
     {
         for (SQLLEN& n : lengths_)
             n = 0;
-        SQLRETURN r = untilDone([&] { return SQLFetch(h_); });
+        SQLRETURN r = watched(h_, [&] { return SQLFetch(h_); });
         if (r == SQL_NO_DATA) {
             atEnd_ = true;
             return;
@@ -226,10 +227,10 @@ int64_t rowCount(const std::u16string& table)
     applyQueryTimeout(h);
     std::u16string query = u"SELECT COUNT(*) FROM " + table + u";";
     check(execDirect(h, query), db.hdbc, h);
-    check(untilDone([&] { return SQLFetch(h); }), db.hdbc, h);
+    check(watched(h, [&] { return SQLFetch(h); }), db.hdbc, h);
     SQLBIGINT count = 0;
     SQLLEN indicator = 0;
-    check(untilDone([&] { return SQLGetData(h, 1, SQL_C_SBIGINT, &count, sizeof count, &indicator); }),
+    check(watched(h, [&] { return SQLGetData(h, 1, SQL_C_SBIGINT, &count, sizeof count, &indicator); }),
           db.hdbc, h);
     return indicator == SQL_NULL_DATA ? 0 : int64_t(count);
 }

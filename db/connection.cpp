@@ -1,6 +1,7 @@
 // The connection: ActiveDatabase, the ODBC environment, connecting,
 // disconnecting, the connect strings and the driver name.
 #include "db/active_database.h"
+#include "db/call_watchdog.h"
 #include "db/database_error.h"
 #include "db/statement_handle.h"
 #include "frame/ascii.h"
@@ -90,9 +91,11 @@ std::string driverLibraryOf(const std::u16string& s)
 // connector waits for a reply without end unless told: it gets a connect
 // time-out (the login time-out) and read and write time-outs a little past
 // the query time-out, which the server enforces itself while it runs.
+bool boundsItsReplies(const std::u16string& s) { return driverLibraryOf(s).find("maodbc") != std::string::npos; }
+
 std::u16string withDriverTimeouts(const std::u16string& s, const ActiveDatabase& db)
 {
-    if (driverLibraryOf(s).find("maodbc") == std::string::npos)
+    if (!boundsItsReplies(s))
         return s;
     unsigned io = (db.queryTimeoutOff ? 15 : db.queryTimeout) + 2;
     std::string bounds = "CONN_TIMEOUT=" + std::to_string(db.loginTimeout) +
@@ -238,9 +241,10 @@ void closeConnection(bool afterFailure)
     for (auto& entry : db.cursors)
         entry.second->closeStatement();
     if (db.hdbc) {
-        SQLDisconnect(db.hdbc);
+        watched(nullptr, [&] { return SQLDisconnect(db.hdbc); });
         SQLFreeConnect(db.hdbc);
         db.hdbc = nullptr;
+        db.watchedSockets.reset();
         std::lock_guard<std::mutex> hold(environmentLock);
         --connectionHandles;
     }
@@ -264,6 +268,9 @@ bool connectWith(const std::u16string& s, unsigned options)
     SQLWCHAR completed[1024] = {};
     SQLSMALLINT length = 0;
     // No owner window: the driver manager of this platform shows no dialog.
+    // The sockets that the connect opens are the connection's, watched
+    // under calls when the driver does not bound its waits for a reply.
+    std::vector<PeerSocket> before = peerSockets();
     SQLRETURN r;
     if (namesFileDsn(s)) {
         // unixODBC reads file DSNs only in its 8-bit connect.
@@ -287,6 +294,11 @@ bool connectWith(const std::u16string& s, unsigned options)
         DatabaseError e = databaseError(r, db.hdbc);
         closeConnection(true);
         throw e;
+    }
+    if (!boundsItsReplies(s)) {
+        auto sockets = socketsAdded(before, peerSockets());
+        if (!sockets.empty())
+            db.watchedSockets = std::make_shared<const std::vector<PeerSocket>>(std::move(sockets));
     }
     completed[1023] = 0;
     db.fullConnectString = u"ODBC;" + std::u16string(reinterpret_cast<const char16_t*>(completed));

@@ -3,6 +3,7 @@
 // driver that has no UTF-16 values.
 #include "db/cursor_values.h"
 
+#include "db/call_watchdog.h"
 #include "db/database_error.h"
 #include "db/statement_handle.h"
 #include "platform/code_page.h"
@@ -70,7 +71,7 @@ constexpr SQLSMALLINT cTypeOf = sizeof(Ch) == 1 ? SQL_C_CHAR : SQL_C_WCHAR;
 template <class Ch>
 SQLRETURN readPart(SQLHSTMT h, SQLUSMALLINT column, Ch* to, size_t room, SQLLEN& indicator)
 {
-    return untilDone([&] {
+    return watched(h, [&] {
         return SQLGetData(h, column, cTypeOf<Ch>, to, SQLLEN(room * sizeof(Ch)), &indicator);
     });
 }

@@ -1,6 +1,7 @@
 // Numbered cursors: opening a query, delivering rows into SQLDA records,
 // closing by number.
 #include "db/active_database.h"
+#include "db/call_watchdog.h"
 #include "db/block_fetch.h"
 #include "db/cursor_rows.h"
 #include "db/cursor_values.h"
@@ -20,7 +21,7 @@ namespace pelund {
 void Cursor::closeStatement()
 {
     if (hstmt) {
-        SQLFreeStmt(hstmt, SQL_DROP);
+        watched(nullptr, [&] { return SQLFreeStmt(hstmt, SQL_DROP); });  // nothing to cancel while freeing
         hstmt = nullptr;
     }
     block.reset();  // its buffers outlive the statement bound to them
@@ -66,7 +67,7 @@ bool advance(Cursor& c, SQLHDBC hdbc)
 {
     if (c.block)
         return advanceInBlock(c, hdbc);
-    SQLRETURN r = untilDone([&] { return SQLFetch(c.hstmt); });
+    SQLRETURN r = watched(c.hstmt, [&] { return SQLFetch(c.hstmt); });
     if (r == SQL_NO_DATA) {
         c.atEnd = true;
         return false;

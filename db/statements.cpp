@@ -1,5 +1,6 @@
 // Running a statement to completion.
 #include "db/active_database.h"
+#include "db/call_watchdog.h"
 #include "db/database_error.h"
 #include "db/statement_handle.h"
 #include "pelund/database.h"
@@ -12,11 +13,11 @@ SQLRETURN execDirect(SQLHSTMT h, const std::u16string& text)
 {
     if (activeDatabase().narrowDriver) {
         std::string bytes = utf16ToUtf8(text);
-        return untilDone([&] {
+        return watched(h, [&] {
             return SQLExecDirect(h, reinterpret_cast<SQLCHAR*>(bytes.data()), SQLINTEGER(bytes.size()));
         });
     }
-    return untilDone([&] { return SQLExecDirectW(h, sqlText(text), SQLINTEGER(text.size())); });
+    return watched(h, [&] { return SQLExecDirectW(h, sqlText(text), SQLINTEGER(text.size())); });
 }
 
 void executeStatement(const std::u16string& text)
@@ -33,11 +34,11 @@ void executeStatement(const std::u16string& text)
     check(execDirect(h, text), db.hdbc, h, true);
     for (;;) {
         SQLSMALLINT columns = 0;
-        check(untilDone([&] { return SQLNumResultCols(h, &columns); }), db.hdbc, h, true);
+        check(watched(h, [&] { return SQLNumResultCols(h, &columns); }), db.hdbc, h, true);
         if (columns > 0)
-            while ((r = untilDone([&] { return SQLFetch(h); })) != SQL_NO_DATA)
+            while ((r = watched(h, [&] { return SQLFetch(h); })) != SQL_NO_DATA)
                 check(r, db.hdbc, h);
-        r = untilDone([&] { return SQLMoreResults(h); });
+        r = watched(h, [&] { return SQLMoreResults(h); });
         if (r == SQL_NO_DATA)
             break;
         check(r, db.hdbc, h);

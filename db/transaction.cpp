@@ -1,6 +1,7 @@
 #include "db/transaction.h"
 
 #include "db/active_database.h"
+#include "db/call_watchdog.h"
 #include "db/database_error.h"
 #include "pelund/common.h"
 
@@ -37,7 +38,7 @@ int Transaction::commit()
     SQLHDBC hdbc = activeDatabase().hdbc;
     if (!mine_ || done_ || !hdbc)
         return PS_SUCCESS;
-    SQLRETURN r = SQLEndTran(SQL_HANDLE_DBC, hdbc, SQL_COMMIT);
+    SQLRETURN r = watched(nullptr, [&] { return SQLEndTran(SQL_HANDLE_DBC, hdbc, SQL_COMMIT); });
     if (!SQL_SUCCEEDED(r))
         return recordDatabaseError(databaseError(r, hdbc));
     done_ = true;
@@ -50,7 +51,7 @@ Transaction::~Transaction()
     SQLHDBC hdbc = activeDatabase().hdbc;
     if (!mine_ || done_ || !hdbc)
         return;
-    SQLEndTran(SQL_HANDLE_DBC, hdbc, SQL_ROLLBACK);
+    watched(nullptr, [&] { return SQLEndTran(SQL_HANDLE_DBC, hdbc, SQL_ROLLBACK); });
     setAutoCommit(hdbc, true);
 }
 
