@@ -36,6 +36,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <type_traits>
 #include <unordered_map>
@@ -200,8 +201,11 @@ template <class Ch>
 // the most string for the rest, and a star followed by the rest matches from
 // a place whenever it matches from a later one, so nothing is lost.
 // SN may be none for a NUL-terminated string of unknown length.
-template <class Ch>
-bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs, bool plus)
+// STEP(i, c, plus) is singleStep at I, or the same answer read from a
+// compiled pattern.
+template <class Ch, class StepFn>
+bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs, bool plus,
+                 StepFn step)
 {
     auto atEnd = [&](size_t j) { return j == sn || (sn == none && s[j] == 0); };
     size_t i = 0, j = 0, starI = none, starJ = 0, tail = none;
@@ -247,7 +251,7 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
             continue;
         }
         if (i < pn && !atEnd(j)) {
-            size_t next = singleStep(p, pn, i, s[j], level, cs, plus);
+            size_t next = step(i, s[j], plus);
             if (next != none) {
                 i = next;
                 ++j;
@@ -649,8 +653,108 @@ bool matchAny(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs
         return k == pn && (sn == none ? s[k] == 0 : k == sn);
     }
     if (takesSingleCharacters(p, pn, level))
-        return greedyMatch(p, pn, s, sn, level, cs, flavor == WildcardFlavor::Plus);
+        return greedyMatch(p, pn, s, sn, level, cs, flavor == WildcardFlavor::Plus,
+                           [&](size_t i, Ch c, bool plus) {
+                               return singleStep(p, pn, i, c, level, cs, plus);
+                           });
     return search(p, pn, s, sn, level, cs, flavor);
+}
+
+// A pattern matched by greedyMatch, with the answer of each element for
+// every 8-bit character worked out once: the element at I takes C when bit
+// C of FITS[I] is set, and is then followed by NEXT[I]. Brackets are then
+// read once per pattern instead of once per name.
+struct CompiledPattern {
+    static constexpr size_t maxLength = 64;
+    char text[maxLength + 1];  // with its terminator
+    size_t length;
+    int level;
+    bool cs;
+    bool compiled;  // false until the pattern is used a second time
+    uint64_t fits[maxLength][4];
+    uint8_t next[maxLength];
+
+    // True when P is this pattern (the C library's compare reads P no
+    // further than its first difference from it).
+    bool holds(const char* p, int lv, bool c) const
+    {
+        return level == lv && cs == c && std::strcmp(text, p) == 0;
+    }
+
+    void compile()
+    {
+        // Only the elements that the match can reach: from 0, each element
+        // leads to the next, and a star to the place after it.
+        for (size_t i = 0; i < length;) {
+            if (text[i] == '*') {
+                ++i;
+                continue;
+            }
+            size_t after = none;
+            std::fill(fits[i], fits[i] + 4, 0);
+            for (int c = 0; c < 256; ++c) {
+                size_t n = singleStep(text, length, i, char(c), level, cs, false);
+                if (n != none) {
+                    fits[i][c >> 6] |= uint64_t(1) << (c & 63);
+                    after = n;
+                }
+            }
+            if (after == none)
+                break;
+            next[i] = uint8_t(after);
+            i = after;
+        }
+        compiled = true;
+    }
+
+    size_t step(size_t i, char c) const
+    {
+        auto u = static_cast<unsigned char>(c);
+        return fits[i][u >> 6] >> (u & 63) & 1 ? next[i] : none;
+    }
+};
+
+// The last few patterns this thread matched by greedyMatch. An entry is the
+// exact bytes of the pattern with the level and case flag, compared in full
+// on every call, so a hit answers exactly as reading the pattern would; the
+// number of entries is fixed. A pattern is compiled on its second use, so
+// callers that never repeat a pattern pay only the comparison.
+constexpr size_t compiledSlots = 4;
+thread_local CompiledPattern compiledPatterns[compiledSlots];
+thread_local size_t compiledUsed = 0, compiledNext = 0, compiledLast = 0;
+
+// The compiled entry for P, or null when P is not among the entries.
+const CompiledPattern* compiledFor(const char* p, int level, bool cs)
+{
+    auto use = [](size_t slot) {
+        CompiledPattern& e = compiledPatterns[slot];
+        if (!e.compiled)
+            e.compile();
+        compiledLast = slot;
+        return &e;
+    };
+    if (compiledUsed == 0)
+        return nullptr;
+    if (compiledPatterns[compiledLast].holds(p, level, cs))
+        return use(compiledLast);
+    for (size_t slot = 0; slot < compiledUsed; ++slot)
+        if (slot != compiledLast && compiledPatterns[slot].holds(p, level, cs))
+            return use(slot);
+    return nullptr;
+}
+
+// Makes P an entry, in place of the oldest one.
+void remember(const char* p, size_t pn, int level, bool cs)
+{
+    CompiledPattern& e = compiledPatterns[compiledNext];
+    compiledNext = (compiledNext + 1) % compiledSlots;
+    if (compiledUsed < compiledSlots)
+        ++compiledUsed;
+    std::memcpy(e.text, p, pn + 1);
+    e.length = pn;
+    e.level = level;
+    e.cs = cs;
+    e.compiled = false;
 }
 
 }  // namespace
@@ -673,7 +777,17 @@ bool matchText(const char* pattern, const char* string, int level, bool caseSens
     int quick = level >= 1 ? matchOneStar(pattern, string, level, caseSensitive) : -1;
     if (quick >= 0)
         return quick == 1;
-    return matchAny(pattern, strLen(pattern), string, none, level, caseSensitive, flavor);
+    const int lv = std::min(level, 3);
+    const bool compilable = lv >= 1 && flavor != WildcardFlavor::Plus;
+    if (compilable) {
+        if (const CompiledPattern* c = compiledFor(pattern, lv, caseSensitive))
+            return greedyMatch(pattern, c->length, string, none, lv, caseSensitive, false,
+                               [c](size_t i, char ch, bool) { return c->step(i, ch); });
+    }
+    size_t pn = strLen(pattern);
+    if (compilable && pn <= CompiledPattern::maxLength && takesSingleCharacters(pattern, pn, lv))
+        remember(pattern, pn, lv, caseSensitive);
+    return matchAny(pattern, pn, string, none, level, caseSensitive, flavor);
 }
 
 bool matchText(const char16_t* pattern, const char16_t* string, int level, bool caseSensitive,

@@ -150,8 +150,35 @@ TEST(Tokens, LongListWalksInLinearSteps)
     EXPECT_EQ(pos, list.size());
 }
 
+namespace {
+
 // A source read to its end takes a shorter road than one cut by a size;
 // with the size set to what remains, both must give the same tokens.
+void expectRoadsAgree(const char* source, const char* skip, const char* trim,
+                      const char* remove, const char* sep, const char* stop, const char* quote)
+{
+    const size_t length = std::strlen(source);
+    size_t pos = 0;
+    for (int guard = 0; guard < 80; ++guard) {
+        std::vector<char> whole(length + 1, 'Z'), sized(length + 1, 'Z');
+        const char* at = source + pos;
+        int n = psString_getTokenExtA(whole.data(), at, skip, trim, remove, sep, stop, quote);
+        int m = psString_getTokenSizedExtA(sized.data(), at, skip, trim, remove, sep, stop, quote,
+                                           int(std::strlen(at)));
+        if (*at == 0)
+            m = 0;  // a size of 0 would mean the whole source again
+        ASSERT_EQ(n, m) << "source '" << source << "' at " << pos;
+        if (*at) {
+            ASSERT_STREQ(whole.data(), sized.data()) << "source '" << source << "'";
+        }
+        if (n == 0)
+            break;
+        pos += size_t(n);
+    }
+}
+
+}  // namespace
+
 TEST(Tokens, WholeSourceRoadAgreesWithTheSizedOne)
 {
     std::mt19937 rng(20261211);
@@ -164,22 +191,32 @@ TEST(Tokens, WholeSourceRoadAgreesWithTheSizedOne)
             source += letters[rng() % (sizeof letters - 1)];
         const char *skip = pick(), *trim = pick(), *remove = pick(), *sep = pick(),
                    *stop = pick(), *quote = pick();
-        size_t pos = 0;
-        for (int guard = 0; guard < 40; ++guard) {
-            std::vector<char> whole(source.size() + 1, 'Z'), sized(source.size() + 1, 'Z');
-            const char* at = source.c_str() + pos;
-            int n = psString_getTokenExtA(whole.data(), at, skip, trim, remove, sep, stop, quote);
-            int m = psString_getTokenSizedExtA(sized.data(), at, skip, trim, remove, sep, stop,
-                                               quote, int(std::strlen(at)));
-            if (*at == 0)
-                m = 0;  // a size of 0 would mean the whole source again
-            ASSERT_EQ(n, m) << "source '" << source << "' at " << pos;
-            if (*at) {
-                ASSERT_STREQ(whole.data(), sized.data()) << "source '" << source << "'";
-            }
-            if (n == 0)
-                break;
-            pos += size_t(n);
-        }
+        expectRoadsAgree(source.c_str(), skip, trim, remove, sep, stop, quote);
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
+}
+
+// The whole-source road reads the text in aligned blocks: tokens that start
+// and end at every place in a block and run across blocks, with one to five
+// characters that end or interrupt them, against the sized road.
+TEST(Tokens, WholeSourceRoadAgreesAcrossBlocks)
+{
+    std::mt19937 rng(20261212);
+    const char letters[] = "abcd ,;\"-|xyz";
+    const char* setChoices[] = {nullptr, ",", "\"", ",;", " -", ",;-|", ",;-| ", "\"|"};
+    auto pick = [&] { return setChoices[rng() % std::size(setChoices)]; };
+    alignas(16) char buffer[16 + 72];
+    for (int round = 0; round < 20000; ++round) {
+        size_t offset = size_t(round % 16);
+        size_t length = rng() % 70;
+        for (size_t k = 0; k < length; ++k)
+            buffer[offset + k] = letters[rng() % (sizeof letters - 1)];
+        buffer[offset + length] = 0;
+        const char *skip = pick(), *trim = pick(), *remove = pick(), *sep = pick(),
+                   *stop = pick(), *quote = pick();
+        expectRoadsAgree(buffer + offset, skip, trim, remove, sep, stop, quote);
+        if (::testing::Test::HasFatalFailure())
+            return;
     }
 }

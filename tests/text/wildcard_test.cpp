@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -182,6 +183,47 @@ TEST(Wildcards, ShortRoadAgreesWithTheSearchAndTheReference)
             ASSERT_EQ(psString_matchWithWildcards(p.c_str(), s.c_str(), level, cs) == 1,
                       pelund::matchRange(p.c_str(), p.size(), s.c_str(), s.size(), level,
                                          cs != 0, pelund::WildcardFlavor::Standard))
+                << "pattern '" << p << "' string '" << s << "' level " << level;
+        }
+    }
+}
+
+// The exported matcher keeps the last few patterns it read, compiled; the
+// range form always reads the pattern. Sequences that hit, miss and evict
+// entries (more patterns than entries, the same bytes at another level or
+// case flag, long patterns that differ only at the end, a buffer rewritten
+// in place, the UTF-16 form in between) must answer as the range form and
+// the reference do.
+TEST(Wildcards, RememberedPatternsAnswerAsReadOnes)
+{
+    const std::string prefix(58, 'q');
+    const std::string patterns[] = {"[a-p]*-0[2-9].*", "[a-q]*-0[2-9].*", "[a-p]*-0[2-8].*",
+                                    prefix + "[a-c]*", prefix + "[a-d]*", prefix + "[^a-c]?",
+                                    prefix + "12345[a]", prefix + "123456[a]", "*[!-]?",
+                                    "[A-p]", "?[]", "[a-"};
+    const std::string names[] = {"plan-03.dgn", "plan-01.dgn", "q-09.x", "x-02.pdf",
+                                 prefix + "b", prefix + "dz", prefix + "Ab", prefix + "12345a",
+                                 prefix + "123456a", "b", "B", "Q", "a!b", "a]", "[", "a"};
+    std::mt19937 rng(20261213);
+    char buffer[80];
+    for (int round = 0; round < 20000; ++round) {
+        const std::string& p = patterns[rng() % std::size(patterns)];
+        const std::string& s = names[rng() % std::size(names)];
+        int level = int(rng() % 4), cs = int(rng() % 2);
+        // The same buffer holds every pattern in turn.
+        std::memcpy(buffer, p.c_str(), p.size() + 1);
+        bool read = pelund::matchRange(p.c_str(), p.size(), s.c_str(), s.size(), level, cs != 0,
+                                       pelund::WildcardFlavor::Standard);
+        ASSERT_EQ(reference::match(p, s, level, cs, reference::Standard), read)
+            << "pattern '" << p << "' string '" << s << "' level " << level;
+        for (int again = 0; again < 3; ++again) {
+            ASSERT_EQ(psString_matchWithWildcards(buffer, s.c_str(), level, cs) == 1, read)
+                << "pattern '" << p << "' string '" << s << "' level " << level;
+            ASSERT_EQ(psString_matchWithWildcardsExtA(buffer, s.c_str(), level, cs) == 1, read)
+                << "pattern '" << p << "' string '" << s << "' level " << level;
+            ASSERT_EQ(psString_matchWithWildcardsExtW(widen(p).c_str(), widen(s).c_str(), level,
+                                                      cs) == 1,
+                      read)
                 << "pattern '" << p << "' string '" << s << "' level " << level;
         }
     }
