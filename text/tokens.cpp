@@ -9,16 +9,14 @@
 // with the C library's string scans, so a short token costs no table.
 #include "text/tokens.h"
 
+#include "text/aligned_blocks.h"
+
 #include "pelund/tokens.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace pelund {
 namespace {
@@ -93,6 +91,27 @@ inline bool inSmallSet(const char* set, char c)
 
 inline bool isEmptySet(const char* set) { return !set || !*set; }
 
+// Copies N characters: the runs of a list are short, and two overlapping
+// moves cost less than a library call.
+inline void copyShort(char* to, const char* from, size_t n)
+{
+    if (n >= 8 && n <= 16) {
+        uint64_t head, tail;
+        std::memcpy(&head, from, 8);
+        std::memcpy(&tail, from + n - 8, 8);
+        std::memcpy(to, &head, 8);
+        std::memcpy(to + n - 8, &tail, 8);
+    } else if (n >= 4 && n < 8) {
+        uint32_t head, tail;
+        std::memcpy(&head, from, 4);
+        std::memcpy(&tail, from + n - 4, 4);
+        std::memcpy(to, &head, 4);
+        std::memcpy(to + n - 4, &tail, 4);
+    } else {
+        std::memcpy(to, from, n);
+    }
+}
+
 // Copies RUN characters of SOURCE as the token, as far as the output holds.
 inline void storeRun(char* output, const char* source, size_t run, size_t capacity)
 {
@@ -103,16 +122,12 @@ inline void storeRun(char* output, const char* source, size_t run, size_t capaci
     output[run] = 0;
 }
 
-#if defined(__SSE2__)
+#if defined(PELUND_ALIGNED_BLOCKS)
 // The length of the run at AT before its terminator or any of the 1 to 4
 // characters of STOPS, compared 16 at a time inline: a token of a list is a
 // few characters long, and a library scan costs more in its call and set-up
-// than in the comparisons. Reads are of aligned 16-byte blocks, which never
-// cross into a page the text does not reach; the bytes around the text that
-// such a block holds are masked off, so the sanitizers are told to let the
-// reads be.
-[[gnu::no_sanitize("address", "thread")]] inline size_t scanFew(const char* at, const char* stops,
-                                                                 size_t nb)
+// than in the comparisons.
+inline size_t scanFew(const char* at, const char* stops, size_t nb)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i k0 = _mm_set1_epi8(stops[0]);
@@ -120,14 +135,14 @@ inline void storeRun(char* output, const char* source, size_t run, size_t capaci
     const __m128i k2 = _mm_set1_epi8(stops[nb > 2 ? 2 : 0]);
     const __m128i k3 = _mm_set1_epi8(stops[nb > 3 ? 3 : 0]);
     auto hits = [&](const char* block) {
-        __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(block));
+        __m128i v = loadBlock(block);
         __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, k0)),
                                  _mm_or_si128(_mm_cmpeq_epi8(v, k1),
                                               _mm_or_si128(_mm_cmpeq_epi8(v, k2),
                                                            _mm_cmpeq_epi8(v, k3))));
         return unsigned(_mm_movemask_epi8(m));
     };
-    const size_t shift = reinterpret_cast<uintptr_t>(at) & 15;
+    const size_t shift = blockOffset(at);
     const char* block = at - shift;
     unsigned m = hits(block) >> shift;
     if (m)
@@ -147,7 +162,7 @@ inline size_t scanRun(const char* at, const char* stops, size_t nb)
 {
     if (nb == 0)
         return std::strlen(at);
-#if defined(__SSE2__)
+#if defined(PELUND_ALIGNED_BLOCKS)
     if (nb <= 4)
         return scanFew(at, stops, nb);
 #endif
@@ -197,7 +212,7 @@ bool takeWholeToken(char* output, const char* source, const TokenSets<char>& set
             run = scanRun(at, breaks, nb);
         if (n < room) {
             size_t copy = std::min(run, room - n);
-            std::memcpy(output + n, at, copy);
+            copyShort(output + n, at, copy);
             n += copy;
         }
         p += run;

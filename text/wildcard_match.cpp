@@ -32,6 +32,7 @@
 
 #include "frame/text_forms.h"
 
+#include "text/aligned_blocks.h"
 #include "text/char_class.h"
 
 #include <algorithm>
@@ -666,7 +667,10 @@ bool matchAny(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs
 // read once per pattern instead of once per name.
 struct CompiledPattern {
     static constexpr size_t maxLength = 64;
-    char text[maxLength + 1];  // with its terminator
+    // The pattern at TEXT, with its terminator and zeros to a whole block
+    // past it; the block before it lets TEXT be read as aligned with
+    // another string.
+    char area[16 + maxLength + 16];
     size_t length;
     int level;
     bool cs;
@@ -674,11 +678,36 @@ struct CompiledPattern {
     uint64_t fits[maxLength][4];
     uint8_t next[maxLength];
 
-    // True when P is this pattern (the C library's compare reads P no
-    // further than its first difference from it).
+    char* text() { return area + 16; }
+    const char* text() const { return area + 16; }
+
+    // True when P is this pattern, read no further than the block that
+    // holds its first difference from it.
     bool holds(const char* p, int lv, bool c) const
     {
-        return level == lv && cs == c && std::strcmp(text, p) == 0;
+        if (level != lv || cs != c)
+            return false;
+#if defined(PELUND_ALIGNED_BLOCKS)
+        const size_t shift = blockOffset(p);
+        const char* block = p - shift;
+        const char* mine = text() - shift;
+        unsigned valid = 0xffffu << shift & 0xffffu;
+        for (;; block += 16, mine += 16, valid = 0xffffu) {
+            __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mine));
+            unsigned differ = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(loadBlock(block), t)));
+            unsigned ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(t, _mm_setzero_si128())));
+            differ &= valid;
+            ends &= valid;
+            if (ends) {
+                unsigned upToEnd = (ends & -ends) * 2 - 1;  // to the first terminator
+                return (differ & upToEnd) == 0;
+            }
+            if (differ)
+                return false;
+        }
+#else
+        return std::strcmp(text(), p) == 0;
+#endif
     }
 
     void compile()
@@ -686,14 +715,14 @@ struct CompiledPattern {
         // Only the elements that the match can reach: from 0, each element
         // leads to the next, and a star to the place after it.
         for (size_t i = 0; i < length;) {
-            if (text[i] == '*') {
+            if (text()[i] == '*') {
                 ++i;
                 continue;
             }
             size_t after = none;
             std::fill(fits[i], fits[i] + 4, 0);
             for (int c = 0; c < 256; ++c) {
-                size_t n = singleStep(text, length, i, char(c), level, cs, false);
+                size_t n = singleStep(text(), length, i, char(c), level, cs, false);
                 if (n != none) {
                     fits[i][c >> 6] |= uint64_t(1) << (c & 63);
                     after = n;
@@ -750,7 +779,8 @@ void remember(const char* p, size_t pn, int level, bool cs)
     compiledNext = (compiledNext + 1) % compiledSlots;
     if (compiledUsed < compiledSlots)
         ++compiledUsed;
-    std::memcpy(e.text, p, pn + 1);
+    std::memcpy(e.text(), p, pn);
+    std::memset(e.text() + pn, 0, CompiledPattern::maxLength + 16 - pn);
     e.length = pn;
     e.level = level;
     e.cs = cs;
