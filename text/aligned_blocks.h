@@ -20,7 +20,7 @@ namespace pelund {
 inline size_t blockOffset(const char* at) { return reinterpret_cast<uintptr_t>(at) & 15; }
 
 // The aligned block that starts at BLOCK.
-[[gnu::no_sanitize("address", "thread")]] inline __m128i loadBlock(const char* block)
+__attribute__((no_sanitize("address", "thread"))) inline __m128i loadBlock(const char* block)
 {
     return _mm_load_si128(reinterpret_cast<const __m128i*>(block));
 }
