@@ -16,17 +16,11 @@ const char* const monthNames[12] = {"January", "February", "March",     "April",
                                     "September", "October", "November", "December"};
 const char* const dayAbbrevs[7] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 
-bool localNow(std::tm* out)
-{
-    std::time_t now = std::time(nullptr);
-    return pelund::localTime(now, out);
-}
-
 // The 24-character asctime form without its line end.
 void formatAsciiTime(char (&area)[256])
 {
     std::tm t{};
-    if (!localNow(&t)) {
+    if (!pelund::localTimeNow(&t)) {
         area[0] = '\0';
         return;
     }

@@ -13,6 +13,7 @@
 #include "frame/guard.h"
 #include "pelund/regex.h"
 #include "frame/utf.h"
+#include "platform/environment.h"
 
 namespace pelund {
 namespace {
@@ -42,7 +43,7 @@ pcre2_match_data* threadMatchData()
 bool useJit()
 {
     static const bool use = [] {
-        const char* setting = std::getenv("PELUND_REGEX_JIT");
+        const char* setting = environmentValue("PELUND_REGEX_JIT");
         return !(setting && std::strcmp(setting, "0") == 0);
     }();
     return use;

@@ -13,6 +13,9 @@ inline bool localTime(std::time_t seconds, std::tm* out) { return localtime_r(&s
 // SECONDS as UTC in *OUT; false when the C library cannot give it.
 inline bool universalTime(std::time_t seconds, std::tm* out) { return gmtime_r(&seconds, out) != nullptr; }
 
+// The present moment as local time in *OUT; false when the C library cannot give it.
+inline bool localTimeNow(std::tm* out) { return localTime(std::time(nullptr), out); }
+
 }  // namespace pelund
 
 #endif
