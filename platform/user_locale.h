@@ -1,5 +1,5 @@
-// The process locale: set around the drawing functions' path handling, and
-// asked by the file streams.
+// The process locale: set around the drawing functions' path handling, asked
+// by the file streams, and kept out of number reading.
 #ifndef PELUND_PLATFORM_USER_LOCALE_H
 #define PELUND_PLATFORM_USER_LOCALE_H
 
@@ -13,6 +13,10 @@ void passThroughUserLocale();
 // The name of the C library's character-type locale of the moment (what
 // setlocale chose); null when it has none.
 const char* characterTypeLocale();
+
+// TEXT read as strtod reads it in the "C" locale ('.' as the decimal point),
+// whatever the process locale is.
+double decimalInCLocale(const char* text);
 
 }  // namespace pelund
 

@@ -2,9 +2,8 @@
 
 #include "numeric/decimal_text.h"
 #include "text/char_class.h"
+#include "platform/user_locale.h"
 
-#include <locale.h>
-#include <stdlib.h>
 
 #include <cstdlib>
 #include <climits>
@@ -41,15 +40,7 @@ int integerOf(const Ch* text)
 int readInteger(const char* text) { return integerOf(text); }
 int readInteger(const char16_t* text) { return integerOf(text); }
 
-double readDecimal(const char* text)
-{
-    // strtod in a locale object of its own: the process locale may use
-    // another decimal point.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
-    if (!cLocale)
-        return std::atof(text);
-    return strtod_l(text, nullptr, cLocale);
-}
+double readDecimal(const char* text) { return decimalInCLocale(text); }
 
 double readDecimal(const char16_t* text)
 {
