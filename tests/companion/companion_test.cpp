@@ -161,6 +161,29 @@ TEST(Companion, GreetingCommandsAndUploads)
     EXPECT_EQ(namesIn(r.uploads.path()), std::vector<std::string>{"big.bin"});
 }
 
+// Content is taken up to the announced size and not a byte further: messages
+// sent in the same write right behind an upload, an accepted one or one
+// refused for its name, are read as messages of their own.
+TEST(Companion, UploadsFollowedAtOnceByOtherMessages)
+{
+    Running r;
+    ASSERT_TRUE(r.server->ready());
+    Client c(r.port());
+    c.greeting();
+    std::string first = pattern(5 << 20, 3), second = pattern(3 << 20, 5);
+    ASSERT_TRUE(c.send("~F" + le32(uint32_t(first.size())) + "first.bin" + nul + first + "!version" + nul + "~F" +
+                       le32(uint32_t(second.size())) + ".hidden" + nul + second + "~F" + le32(2) + "second.bin" +
+                       nul + "ab" + "!uploads" + nul));
+    EXPECT_EQ(c.receive(3), "OK" + nul);
+    EXPECT_FALSE(c.receiveText().empty());
+    EXPECT_EQ(c.receive(3), "NO" + nul);
+    EXPECT_EQ(c.receive(3), "OK" + nul);
+    EXPECT_EQ(c.receiveText(), "2" + nul);
+    EXPECT_EQ(testing_support::readFile(r.uploads.file("first.bin")), first);
+    EXPECT_EQ(testing_support::readFile(r.uploads.file("second.bin")), "ab");
+    EXPECT_EQ(namesIn(r.uploads.path()), (std::vector<std::string>{"first.bin", "second.bin"}));
+}
+
 // Each case runs against a server of its own; afterwards other clients are
 // served at once and nothing is left behind in the upload folder.
 TEST(Companion, HostileClients)
