@@ -4,7 +4,9 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <ctime>
+#include <thread>
 
 namespace pelund::companion {
 
@@ -137,6 +139,13 @@ void WebPages::start()
 {
     for (auto& s : servers_)
         threads_.emplace_back([server = s.get()] { server->listen_after_bind(); });
+    // A server's stop() is ignored until its thread has entered the accept
+    // loop; wait for that (briefly), so that a signal right after start
+    // cannot leave a thread that never ends.
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    for (auto& s : servers_)
+        while (!s->is_running() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void WebPages::stop()
