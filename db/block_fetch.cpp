@@ -31,9 +31,9 @@
 
 #include "db/cursor_values.h"
 #include "db/call_watchdog.h"
+#include "db/connect_string.h"
 #include "db/database_error.h"
 #include "db/statement_handle.h"
-#include "frame/ascii.h"
 #include "platform/code_page.h"
 
 #include <algorithm>
@@ -145,15 +145,8 @@ bool bindable(SQLSMALLINT type, bool wide)
 
 bool usesDeclareFetch(const std::u16string& connectString)
 {
-    static constexpr std::u16string_view key = u"USEDECLAREFETCH=";
-    for (size_t at = 0; at < connectString.size();) {
-        size_t end = std::min(connectString.find(u';', at), connectString.size());
-        std::u16string_view entry(connectString.data() + at, end - at);
-        at = end + 1;
-        if (startsWithAsciiUpper(entry, key))
-            return entry.size() > key.size() && entry[key.size()] != u'0';
-    }
-    return false;
+    auto value = entryValue(connectString, u"USEDECLAREFETCH=");
+    return value && !value->empty() && value->front() != u'0';
 }
 
 // Whether the driver delivers UTF-16 values: one of its type list's names

@@ -4,6 +4,7 @@
 #include "db/call_watchdog.h"
 #include "db/database_error.h"
 #include "db/statement_handle.h"
+#include "db/connect_string.h"
 #include "frame/ascii.h"
 #include "frame/guard.h"
 #include "pelund/database.h"
@@ -38,23 +39,6 @@ bool namesFileDsn(const std::u16string& s)
         if (startsWithAsciiUpper(std::u16string_view(s).substr(at), std::u16string_view(u"FILEDSN=")))
             return true;
     return false;
-}
-
-// The value of the first entry of connect string S that starts with KEY
-// (upper case, with its "="; ASCII case ignored), as it stands. Entries are
-// split at ";" (braces are not special); none: no value.
-std::optional<std::u16string_view> entryValue(const std::u16string& s, std::u16string_view key)
-{
-    for (size_t at = 0; at < s.size();) {
-        size_t end = s.find(u';', at);
-        if (end == std::u16string::npos)
-            end = s.size();
-        std::u16string_view entry(s.data() + at, end - at);
-        at = end + 1;
-        if (startsWithAsciiUpper(entry, key))
-            return entry.substr(key.size());
-    }
-    return std::nullopt;
 }
 
 // The same value in the 8-bit code page, braces taken off; empty when absent.
