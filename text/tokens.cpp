@@ -123,10 +123,19 @@ inline void storeRun(char* output, const char* source, size_t run, size_t capaci
 }
 
 #if defined(PELUND_ALIGNED_BLOCKS)
+// The 16 bytes at AT, which need not be aligned; only for an AT at least 16
+// bytes before the end of its page, which can be read whole.
+__attribute__((no_sanitize("address", "thread"))) inline __m128i loadAt(const char* at)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
 // The length of the run at AT before its terminator or any of the 1 to 4
 // characters of STOPS, compared 16 at a time inline: a token of a list is a
 // few characters long, and a library scan costs more in its call and set-up
-// than in the comparisons.
+// than in the comparisons. The first 16 bytes are read from AT itself where
+// its page allows, so a short token is found in one step wherever it
+// starts; longer runs go on in aligned blocks.
 inline size_t scanFew(const char* at, const char* stops, size_t nb)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -134,22 +143,27 @@ inline size_t scanFew(const char* at, const char* stops, size_t nb)
     const __m128i k1 = _mm_set1_epi8(stops[nb > 1 ? 1 : 0]);
     const __m128i k2 = _mm_set1_epi8(stops[nb > 2 ? 2 : 0]);
     const __m128i k3 = _mm_set1_epi8(stops[nb > 3 ? 3 : 0]);
-    auto hits = [&](const char* block) {
-        __m128i v = loadBlock(block);
+    auto hits = [&](__m128i v) {
         __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, k0)),
                                  _mm_or_si128(_mm_cmpeq_epi8(v, k1),
                                               _mm_or_si128(_mm_cmpeq_epi8(v, k2),
                                                            _mm_cmpeq_epi8(v, k3))));
         return unsigned(_mm_movemask_epi8(m));
     };
+    constexpr uintptr_t page = 4096;
+    if ((reinterpret_cast<uintptr_t>(at) & (page - 1)) <= page - 16) {
+        unsigned m = hits(loadAt(at));
+        if (m)
+            return size_t(__builtin_ctz(m));
+    }
     const size_t shift = blockOffset(at);
     const char* block = at - shift;
-    unsigned m = hits(block) >> shift;
+    unsigned m = hits(loadBlock(block)) >> shift;
     if (m)
         return size_t(__builtin_ctz(m));
     for (;;) {
         block += 16;
-        m = hits(block);
+        m = hits(loadBlock(block));
         if (m)
             return size_t(block - at) + size_t(__builtin_ctz(m));
     }
@@ -162,13 +176,65 @@ inline size_t scanRun(const char* at, const char* stops, size_t nb)
 {
     if (nb == 0)
         return std::strlen(at);
+    if (nb == 1)
+        return size_t(strchrnul(at, stops[0]) - at);
 #if defined(PELUND_ALIGNED_BLOCKS)
     if (nb <= 4)
         return scanFew(at, stops, nb);
 #endif
-    if (nb == 1)
-        return size_t(strchrnul(at, stops[0]) - at);
     return std::strcspn(at, stops);
+}
+
+// At most one character of SET, or 0 when there is none; false when SET
+// holds more than one.
+inline bool singleOrNone(const char* set, char* c)
+{
+    *c = set ? set[0] : 0;
+    return *c == 0 || set[1] == 0;
+}
+
+// The shape of nearly every list: at most one separator, one stop and one
+// quote character, nothing removed; any skip and trim sets. The whole of an
+// 8-bit SOURCE is read in runs between those three characters.
+int takeListToken(char* output, const char* source, const char* skip, const char* trim,
+                  char separator, char stop, char quote, size_t capacity)
+{
+    char stops[4];
+    size_t nb = 0;
+    for (char c : {quote, separator, stop})
+        if (c)
+            stops[nb++] = c;
+    stops[nb] = 0;
+    const size_t room = output && capacity > 0 ? capacity - 1 : 0;
+    size_t p = 0;
+    if (skip)
+        while (source[p] && inSmallSet(skip, source[p]))
+            ++p;
+    size_t n = 0;
+    for (bool quoted = false;;) {
+        const char* at = source + p;
+        size_t run = quoted ? scanRun(at, &stops[0], 1) : scanRun(at, stops, nb);
+        if (n < room) {
+            size_t copy = std::min(run, room - n);
+            copyShort(output + n, at, copy);
+            n += copy;
+        }
+        p += run;
+        const char c = source[p];
+        if (c == 0 || (c == stop && c != quote && c != separator))
+            break;
+        ++p;
+        if (c != quote)
+            break;  // the separator
+        quoted = !quoted;
+    }
+    if (output && capacity > 0) {
+        if (trim)
+            while (n > 0 && inSmallSet(trim, output[n - 1]))
+                --n;
+        output[n] = 0;
+    }
+    return int(p);
 }
 
 // The whole of an 8-bit SOURCE, examined in runs between the characters
@@ -244,34 +310,12 @@ bool takeWholeToken(char* output, const char* source, const TokenSets<char>& set
     return true;
 }
 
+// Any sets, any size, either width: each character looked up in the class
+// table.
 template <class Ch>
-int takeToken(Ch* output, const Ch* source, const TokenSets<Ch>& sets, int size,
-              size_t capacity)
+int takeTokenByClasses(Ch* output, const Ch* source, const TokenSets<Ch>& sets, int size,
+                       size_t capacity)
 {
-    if (!source)
-        return 0;
-    if constexpr (std::is_same_v<Ch, char>) {
-        if (size <= 0) {
-            // The commonest split, on one separator or one stop character
-            // and nothing else: the token is the run before it.
-            if (isEmptySet(sets.skip) && isEmptySet(sets.trim) && isEmptySet(sets.remove) &&
-                isEmptySet(sets.quote)) {
-                const char* sep = sets.separator;
-                const char* stop = sets.stop;
-                bool oneSep = !isEmptySet(sep) && !sep[1] && isEmptySet(stop);
-                bool oneStop = isEmptySet(sep) && !isEmptySet(stop) && !stop[1];
-                if (oneSep || oneStop) {
-                    const char* end = strchrnul(source, oneSep ? *sep : *stop);
-                    size_t run = size_t(end - source);
-                    storeRun(output, source, run, capacity);
-                    return int(run + (oneSep && *end ? 1 : 0));
-                }
-            }
-            int consumed;
-            if (takeWholeToken(output, source, sets, capacity, &consumed))
-                return consumed;
-        }
-    }
     const CharClasses<Ch> classes(sets);
     // End of the examined text: the terminator, or SIZE characters in.
     size_t limit = size > 0 ? size_t(size) : SIZE_MAX;
@@ -319,13 +363,42 @@ int takeToken(Ch* output, const Ch* source, const TokenSets<Ch>& sets, int size,
 int getToken(char* output, const char* source, const TokenSets<char>& sets, int size,
              size_t capacity)
 {
-    return takeToken(output, source, sets, size, capacity);
+    if (!source)
+        return 0;
+    if (size <= 0) {
+        // The commonest split, on one separator or one stop character and
+        // nothing else: the token is the run before it.
+        if (isEmptySet(sets.skip) && isEmptySet(sets.trim) && isEmptySet(sets.remove) &&
+            isEmptySet(sets.quote)) {
+            const char* sep = sets.separator;
+            const char* stop = sets.stop;
+            bool oneSep = !isEmptySet(sep) && !sep[1] && isEmptySet(stop);
+            bool oneStop = isEmptySet(sep) && !isEmptySet(stop) && !stop[1];
+            if (oneSep || oneStop) {
+                const char* end = strchrnul(source, oneSep ? *sep : *stop);
+                size_t run = size_t(end - source);
+                storeRun(output, source, run, capacity);
+                return int(run + (oneSep && *end ? 1 : 0));
+            }
+        }
+        char separator, stop, quote;
+        if (isEmptySet(sets.remove) && singleOrNone(sets.separator, &separator) &&
+            singleOrNone(sets.stop, &stop) && singleOrNone(sets.quote, &quote))
+            return takeListToken(output, source, sets.skip, sets.trim, separator, stop, quote,
+                                 capacity);
+        int consumed;
+        if (takeWholeToken(output, source, sets, capacity, &consumed))
+            return consumed;
+    }
+    return takeTokenByClasses(output, source, sets, size, capacity);
 }
 
 int getToken(char16_t* output, const char16_t* source, const TokenSets<char16_t>& sets, int size,
              size_t capacity)
 {
-    return takeToken(output, source, sets, size, capacity);
+    if (!source)
+        return 0;
+    return takeTokenByClasses(output, source, sets, size, capacity);
 }
 
 }  // namespace pelund
