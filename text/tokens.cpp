@@ -112,14 +112,19 @@ inline void copyShort(char* to, const char* from, size_t n)
     }
 }
 
-// Copies RUN characters of SOURCE as the token, as far as the output holds.
-inline void storeRun(char* output, const char* source, size_t run, size_t capacity)
+// The commonest split, on one separator or one stop character END and
+// nothing else: the token is the run before it. A separator is consumed
+// with the token when CONSUMED is set.
+[[gnu::noinline]] int takeRun(char* output, const char* source, char end, bool consumed, size_t capacity)
 {
-    if (!output || capacity == 0)
-        return;
-    run = std::min(run, capacity - 1);
-    std::memcpy(output, source, run);
-    output[run] = 0;
+    const char* at = strchrnul(source, end);
+    size_t run = size_t(at - source);
+    if (output && capacity > 0) {
+        size_t n = std::min(run, capacity - 1);
+        std::memcpy(output, source, n);
+        output[n] = 0;
+    }
+    return int(run + (consumed && *at ? 1 : 0));
 }
 
 #if defined(PELUND_ALIGNED_BLOCKS)
@@ -130,35 +135,27 @@ __attribute__((no_sanitize("address", "thread"))) inline __m128i loadAt(const ch
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
-// The length of the run at AT before its terminator or any of the 1 to 4
-// characters of STOPS, compared 16 at a time inline: a token of a list is a
-// few characters long, and a library scan costs more in its call and set-up
-// than in the comparisons. The first 16 bytes are read from AT itself where
-// its page allows, so a short token is found in one step wherever it
-// starts; longer runs go on in aligned blocks.
-inline size_t scanFew(const char* at, const char* stops, size_t nb)
+// C in every byte, made in a general register: a character that waits on
+// the stack is then never read back wider than it was stored.
+inline __m128i broadcast(char c)
 {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i k0 = _mm_set1_epi8(stops[0]);
-    const __m128i k1 = _mm_set1_epi8(stops[nb > 1 ? 1 : 0]);
-    const __m128i k2 = _mm_set1_epi8(stops[nb > 2 ? 2 : 0]);
-    const __m128i k3 = _mm_set1_epi8(stops[nb > 3 ? 3 : 0]);
-    auto hits = [&](__m128i v) {
-        __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, k0)),
-                                 _mm_or_si128(_mm_cmpeq_epi8(v, k1),
-                                              _mm_or_si128(_mm_cmpeq_epi8(v, k2),
-                                                           _mm_cmpeq_epi8(v, k3))));
-        return unsigned(_mm_movemask_epi8(m));
-    };
+    return _mm_shuffle_epi32(_mm_cvtsi32_si128(int(uint8_t(c) * 0x01010101u)), 0);
+}
+
+// The length of the run at AT before the first byte that HITS marks in a
+// block of 16. The first 16 bytes are read from AT itself where its page
+// allows, so a short run is found in one step wherever it starts; longer
+// runs go on in aligned blocks.
+template <class Hits>
+inline size_t scanBlocks(const char* at, Hits hits)
+{
     constexpr uintptr_t page = 4096;
-    if ((reinterpret_cast<uintptr_t>(at) & (page - 1)) <= page - 16) {
-        unsigned m = hits(loadAt(at));
-        if (m)
-            return size_t(__builtin_ctz(m));
-    }
-    const size_t shift = blockOffset(at);
-    const char* block = at - shift;
-    unsigned m = hits(loadBlock(block)) >> shift;
+    const char* block = at - blockOffset(at);
+    unsigned m;
+    if ((reinterpret_cast<uintptr_t>(at) & (page - 1)) <= page - 16)
+        m = hits(loadAt(at));
+    else
+        m = hits(loadBlock(block)) >> blockOffset(at);
     if (m)
         return size_t(__builtin_ctz(m));
     for (;;) {
@@ -167,6 +164,50 @@ inline size_t scanFew(const char* at, const char* stops, size_t nb)
         if (m)
             return size_t(block - at) + size_t(__builtin_ctz(m));
     }
+}
+
+// The length of the run at AT before its terminator or any of the 1 to 4
+// characters of STOPS, compared inline: a token of a list is a few
+// characters long, and a library scan costs more in its call and set-up
+// than in the comparisons.
+inline size_t scanFew(const char* at, const char* stops, size_t nb)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i k0 = broadcast(stops[0]);
+    const __m128i k1 = broadcast(stops[nb > 1 ? 1 : 0]);
+    const __m128i k2 = broadcast(stops[nb > 2 ? 2 : 0]);
+    const __m128i k3 = broadcast(stops[nb > 3 ? 3 : 0]);
+    return scanBlocks(at, [&](__m128i v) {
+        __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, k0)),
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, k1),
+                                              _mm_or_si128(_mm_cmpeq_epi8(v, k2),
+                                                           _mm_cmpeq_epi8(v, k3))));
+        return unsigned(_mm_movemask_epi8(m));
+    });
+}
+
+// The length of the run at AT before its terminator or any of A, B and C;
+// a 0 among them adds nothing.
+inline size_t scanThree(const char* at, char a, char b, char c)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i ka = broadcast(a), kb = broadcast(b), kc = broadcast(c);
+    return scanBlocks(at, [&](__m128i v) {
+        __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, ka)),
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, kb), _mm_cmpeq_epi8(v, kc)));
+        return unsigned(_mm_movemask_epi8(m));
+    });
+}
+#else
+inline size_t scanThree(const char* at, char a, char b, char c)
+{
+    char stops[4];
+    size_t nb = 0;
+    for (char k : {a, b, c})
+        if (k)
+            stops[nb++] = k;
+    stops[nb] = 0;
+    return std::strcspn(at, stops);
 }
 #endif
 
@@ -199,12 +240,6 @@ inline bool singleOrNone(const char* set, char* c)
 int takeListToken(char* output, const char* source, const char* skip, const char* trim,
                   char separator, char stop, char quote, size_t capacity)
 {
-    char stops[4];
-    size_t nb = 0;
-    for (char c : {quote, separator, stop})
-        if (c)
-            stops[nb++] = c;
-    stops[nb] = 0;
     const size_t room = output && capacity > 0 ? capacity - 1 : 0;
     size_t p = 0;
     if (skip)
@@ -213,7 +248,8 @@ int takeListToken(char* output, const char* source, const char* skip, const char
     size_t n = 0;
     for (bool quoted = false;;) {
         const char* at = source + p;
-        size_t run = quoted ? scanRun(at, &stops[0], 1) : scanRun(at, stops, nb);
+        size_t run = quoted ? size_t(strchrnul(at, quote) - at)
+                            : scanThree(at, quote, separator, stop);
         if (n < room) {
             size_t copy = std::min(run, room - n);
             copyShort(output + n, at, copy);
@@ -235,79 +271,6 @@ int takeListToken(char* output, const char* source, const char* skip, const char
         output[n] = 0;
     }
     return int(p);
-}
-
-// The whole of an 8-bit SOURCE, examined in runs between the characters
-// that end or interrupt the token, each run copied at once. False when the
-// sets are too long for the work area (the caller then takes the general
-// road).
-bool takeWholeToken(char* output, const char* source, const TokenSets<char>& sets,
-                    size_t capacity, int* consumed)
-{
-    // Every character that ends a run, with what it does there; the first
-    // entry of a character wins, so quote, separator, stop and removal are
-    // listed in the order in which they take precedence.
-    enum : char { Quoting, Separating, Stopping, Removing };
-    char breaks[32], kinds[32];
-    size_t nb = 0;
-    auto add = [&](const char* set, char kind) {
-        for (; set && *set; ++set) {
-            if (nb + 1 == sizeof breaks)
-                return false;
-            breaks[nb] = *set;
-            kinds[nb++] = kind;
-        }
-        return true;
-    };
-    if (!add(sets.quote, Quoting) || !add(sets.separator, Separating) ||
-        !add(sets.stop, Stopping) || !add(sets.remove, Removing))
-        return false;
-    breaks[nb] = 0;
-    const size_t room = output && capacity > 0 ? capacity - 1 : 0;
-    size_t p = 0;
-    while (source[p] && inSmallSet(sets.skip, source[p]))
-        ++p;
-    size_t n = 0;
-    bool quoted = false;
-    for (;;) {
-        const char* at = source + p;
-        size_t run;
-        if (quoted)
-            run = scanRun(at, sets.quote, std::strlen(sets.quote));
-        else
-            run = scanRun(at, breaks, nb);
-        if (n < room) {
-            size_t copy = std::min(run, room - n);
-            copyShort(output + n, at, copy);
-            n += copy;
-        }
-        p += run;
-        char c = source[p];
-        if (c == 0)
-            break;
-        size_t k = 0;
-        while (breaks[k] != c)
-            ++k;
-        if (kinds[k] == Quoting) {
-            quoted = !quoted;
-            ++p;
-            continue;
-        }
-        if (kinds[k] == Separating) {
-            ++p;
-            break;
-        }
-        if (kinds[k] == Stopping)
-            break;
-        ++p;  // a removed character
-    }
-    if (output && capacity > 0) {
-        while (n > 0 && inSmallSet(sets.trim, output[n - 1]))
-            --n;
-        output[n] = 0;
-    }
-    *consumed = int(p);
-    return true;
 }
 
 // Any sets, any size, either width: each character looked up in the class
@@ -358,6 +321,77 @@ int takeTokenByClasses(Ch* output, const Ch* source, const TokenSets<Ch>& sets, 
     return int(p);
 }
 
+// The whole of an 8-bit SOURCE, examined in runs between the characters
+// that end or interrupt the token, each run copied at once; sets too long
+// for the work area go the general road.
+int takeWholeToken(char* output, const char* source, const TokenSets<char>& sets,
+                   size_t capacity)
+{
+    // Every character that ends a run, with what it does there; the first
+    // entry of a character wins, so quote, separator, stop and removal are
+    // listed in the order in which they take precedence.
+    enum : char { Quoting, Separating, Stopping, Removing };
+    char breaks[32], kinds[32];
+    size_t nb = 0;
+    auto add = [&](const char* set, char kind) {
+        for (; set && *set; ++set) {
+            if (nb + 1 == sizeof breaks)
+                return false;
+            breaks[nb] = *set;
+            kinds[nb++] = kind;
+        }
+        return true;
+    };
+    if (!add(sets.quote, Quoting) || !add(sets.separator, Separating) ||
+        !add(sets.stop, Stopping) || !add(sets.remove, Removing))
+        return takeTokenByClasses(output, source, sets, 0, capacity);
+    breaks[nb] = 0;
+    const size_t room = output && capacity > 0 ? capacity - 1 : 0;
+    size_t p = 0;
+    while (source[p] && inSmallSet(sets.skip, source[p]))
+        ++p;
+    size_t n = 0;
+    bool quoted = false;
+    for (;;) {
+        const char* at = source + p;
+        size_t run;
+        if (quoted)
+            run = scanRun(at, sets.quote, std::strlen(sets.quote));
+        else
+            run = scanRun(at, breaks, nb);
+        if (n < room) {
+            size_t copy = std::min(run, room - n);
+            copyShort(output + n, at, copy);
+            n += copy;
+        }
+        p += run;
+        char c = source[p];
+        if (c == 0)
+            break;
+        size_t k = 0;
+        while (breaks[k] != c)
+            ++k;
+        if (kinds[k] == Quoting) {
+            quoted = !quoted;
+            ++p;
+            continue;
+        }
+        if (kinds[k] == Separating) {
+            ++p;
+            break;
+        }
+        if (kinds[k] == Stopping)
+            break;
+        ++p;  // a removed character
+    }
+    if (output && capacity > 0) {
+        while (n > 0 && inSmallSet(sets.trim, output[n - 1]))
+            --n;
+        output[n] = 0;
+    }
+    return int(p);
+}
+
 }  // namespace
 
 int getToken(char* output, const char* source, const TokenSets<char>& sets, int size,
@@ -365,32 +399,15 @@ int getToken(char* output, const char* source, const TokenSets<char>& sets, int 
 {
     if (!source)
         return 0;
-    if (size <= 0) {
-        // The commonest split, on one separator or one stop character and
-        // nothing else: the token is the run before it.
-        if (isEmptySet(sets.skip) && isEmptySet(sets.trim) && isEmptySet(sets.remove) &&
-            isEmptySet(sets.quote)) {
-            const char* sep = sets.separator;
-            const char* stop = sets.stop;
-            bool oneSep = !isEmptySet(sep) && !sep[1] && isEmptySet(stop);
-            bool oneStop = isEmptySet(sep) && !isEmptySet(stop) && !stop[1];
-            if (oneSep || oneStop) {
-                const char* end = strchrnul(source, oneSep ? *sep : *stop);
-                size_t run = size_t(end - source);
-                storeRun(output, source, run, capacity);
-                return int(run + (oneSep && *end ? 1 : 0));
-            }
-        }
-        char separator, stop, quote;
-        if (isEmptySet(sets.remove) && singleOrNone(sets.separator, &separator) &&
-            singleOrNone(sets.stop, &stop) && singleOrNone(sets.quote, &quote))
-            return takeListToken(output, source, sets.skip, sets.trim, separator, stop, quote,
-                                 capacity);
-        int consumed;
-        if (takeWholeToken(output, source, sets, capacity, &consumed))
-            return consumed;
-    }
-    return takeTokenByClasses(output, source, sets, size, capacity);
+    if (size > 0)
+        return takeTokenByClasses(output, source, sets, size, capacity);
+    char separator, stop, quote;
+    if (!isEmptySet(sets.remove) || !singleOrNone(sets.separator, &separator) ||
+        !singleOrNone(sets.stop, &stop) || !singleOrNone(sets.quote, &quote))
+        return takeWholeToken(output, source, sets, capacity);
+    if (isEmptySet(sets.skip) && isEmptySet(sets.trim) && !quote && !separator != !stop)
+        return takeRun(output, source, separator ? separator : stop, separator != 0, capacity);
+    return takeListToken(output, source, sets.skip, sets.trim, separator, stop, quote, capacity);
 }
 
 int getToken(char16_t* output, const char16_t* source, const TokenSets<char16_t>& sets, int size,
