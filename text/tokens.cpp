@@ -6,7 +6,11 @@
 //
 // 8-bit text examined to its end (no size) takes a shorter road: the token
 // is copied in runs between the characters that end or interrupt it, found
-// with the C library's string scans, so a short token costs no table.
+// 16 bytes at a time (or with the C library's string scans), so a short
+// token costs no table. The sets of nearly every list (one separator, stop
+// and quote character at most, nothing removed, any skip and trim sets) are
+// read straight from the arguments; longer ones are first gathered into a
+// list of those characters.
 #include "text/tokens.h"
 
 #include "text/aligned_blocks.h"
@@ -113,9 +117,11 @@ inline void copyShort(char* to, const char* from, size_t n)
 }
 
 // The commonest split, on one separator or one stop character END and
-// nothing else: the token is the run before it. A separator is consumed
-// with the token when CONSUMED is set.
-[[gnu::noinline]] int takeRun(char* output, const char* source, char end, bool consumed, size_t capacity)
+// nothing else: the token is the run before it, and a separator (CONSUMED)
+// is taken with it. Kept out of line, so that the entry that chooses the
+// road saves nothing on the way to another.
+[[gnu::noinline]] int takeRun(char* output, const char* source, char end, bool consumed,
+                              size_t capacity)
 {
     const char* at = strchrnul(source, end);
     size_t run = size_t(at - source);
@@ -166,37 +172,27 @@ inline size_t scanBlocks(const char* at, Hits hits)
     }
 }
 
-// The length of the run at AT before its terminator or any of the 1 to 4
-// characters of STOPS, compared inline: a token of a list is a few
-// characters long, and a library scan costs more in its call and set-up
+// The length of the run at AT before its terminator or any of A, B, C and
+// D (a 0 among them adds nothing), compared inline: a token of a list is a
+// few characters long, and a library scan costs more in its call and set-up
 // than in the comparisons.
-inline size_t scanFew(const char* at, const char* stops, size_t nb)
+inline size_t scanFour(const char* at, char a, char b, char c, char d)
 {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i k0 = broadcast(stops[0]);
-    const __m128i k1 = broadcast(stops[nb > 1 ? 1 : 0]);
-    const __m128i k2 = broadcast(stops[nb > 2 ? 2 : 0]);
-    const __m128i k3 = broadcast(stops[nb > 3 ? 3 : 0]);
+    const __m128i ka = broadcast(a), kb = broadcast(b), kc = broadcast(c), kd = broadcast(d);
     return scanBlocks(at, [&](__m128i v) {
-        __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, k0)),
-                                 _mm_or_si128(_mm_cmpeq_epi8(v, k1),
-                                              _mm_or_si128(_mm_cmpeq_epi8(v, k2),
-                                                           _mm_cmpeq_epi8(v, k3))));
+        __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, ka)),
+                                 _mm_or_si128(_mm_cmpeq_epi8(v, kb),
+                                              _mm_or_si128(_mm_cmpeq_epi8(v, kc),
+                                                           _mm_cmpeq_epi8(v, kd))));
         return unsigned(_mm_movemask_epi8(m));
     });
 }
 
-// The length of the run at AT before its terminator or any of A, B and C;
-// a 0 among them adds nothing.
+// The length of the run at AT before its terminator or any of A, B and C.
 inline size_t scanThree(const char* at, char a, char b, char c)
 {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i ka = broadcast(a), kb = broadcast(b), kc = broadcast(c);
-    return scanBlocks(at, [&](__m128i v) {
-        __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, ka)),
-                                 _mm_or_si128(_mm_cmpeq_epi8(v, kb), _mm_cmpeq_epi8(v, kc)));
-        return unsigned(_mm_movemask_epi8(m));
-    });
+    return scanFour(at, a, b, c, 0);
 }
 #else
 inline size_t scanThree(const char* at, char a, char b, char c)
@@ -221,7 +217,7 @@ inline size_t scanRun(const char* at, const char* stops, size_t nb)
         return size_t(strchrnul(at, stops[0]) - at);
 #if defined(PELUND_ALIGNED_BLOCKS)
     if (nb <= 4)
-        return scanFew(at, stops, nb);
+        return scanFour(at, stops[0], stops[1], nb > 2 ? stops[2] : 0, nb > 3 ? stops[3] : 0);
 #endif
     return std::strcspn(at, stops);
 }
