@@ -1,9 +1,13 @@
 #include "pelund/tokens.h"
 
 #include "tests/support/text.h"
+#include "text/tokens.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -219,4 +223,105 @@ TEST(Tokens, WholeSourceRoadAgreesAcrossBlocks)
         if (::testing::Test::HasFatalFailure())
             return;
     }
+}
+
+namespace {
+
+// The sets of a list as callers give them: at most one separator, stop and
+// quote character, blanks skipped and trimmed, nothing removed. Each walk
+// is compared, at several output capacities, with the road that a size
+// forces, which looks every character up in the class table.
+struct ListSets {
+    const char* skip;
+    const char* trim;
+    const char* separator;
+    const char* stop;
+    const char* quote;
+};
+
+ListSets pickListSets(std::mt19937& rng)
+{
+    const char* blanks[] = {nullptr, "", " ", " \t", "\t ,", "\""};
+    const char* singles[] = {nullptr, "", ",", ";", "\"", " "};
+    auto pick = [&](const auto& from) { return from[rng() % std::size(from)]; };
+    return {pick(blanks), pick(blanks), pick(singles), pick(singles), pick(singles)};
+}
+
+void expectListRoadAgrees(const char* source, const ListSets& s)
+{
+    const pelund::TokenSets<char> sets{s.skip, s.trim, nullptr, s.separator, s.stop, s.quote};
+    for (size_t capacity : {size_t(0), size_t(1), size_t(5), size_t(17), pelund::noLimit}) {
+        size_t pos = 0;
+        for (int guard = 0; guard < 200 && source[pos]; ++guard) {
+            const char* at = source + pos;
+            char whole[128], sized[128];
+            std::memset(whole, 'Z', sizeof whole);
+            std::memset(sized, 'Z', sizeof sized);
+            const size_t room = std::min(capacity, sizeof whole);
+            int n = pelund::getToken(whole, at, sets, 0, room);
+            int m = pelund::getToken(sized, at, sets, int(std::strlen(at)), room);
+            ASSERT_EQ(n, m) << "source '" << source << "' at " << pos << ", capacity " << room;
+            ASSERT_EQ(std::memcmp(whole, sized, sizeof whole), 0)
+                << "source '" << source << "' at " << pos << ", capacity " << room;
+            if (n == 0)
+                break;
+            pos += size_t(n);
+        }
+    }
+}
+
+}  // namespace
+
+// Tokens of every length from 0 to past two blocks, starting at every
+// place in a block, with the list characters overlapping each other in
+// every way the choices allow.
+TEST(Tokens, ListRoadAgreesWithTheTableRoad)
+{
+    std::mt19937 rng(20261213);
+    const char letters[] = "abcdefgh ,;\"\t";
+    alignas(16) char buffer[16 + 100];
+    for (int round = 0; round < 30000; ++round) {
+        const size_t offset = size_t(round % 16);
+        const size_t length = rng() % 90;
+        // Mostly plain letters, so that runs grow long enough to cross
+        // blocks.
+        for (size_t k = 0; k < length; ++k) {
+            size_t from = rng() % 4 ? 8 : sizeof letters - 1;
+            buffer[offset + k] = letters[rng() % from];
+        }
+        buffer[offset + length] = 0;
+        expectListRoadAgrees(buffer + offset, pickListSets(rng));
+        if (::testing::Test::HasFatalFailure())
+            return;
+    }
+}
+
+// A short run is read 16 bytes at a time from where it starts; near the end
+// of a page the read must stay inside it. Lists end on the last byte of a
+// page whose successor cannot be read, at every distance from that end.
+TEST(Tokens, ListsEndingAtAnUnreadablePage)
+{
+    const size_t page = size_t(sysconf(_SC_PAGESIZE));
+    void* area =
+        mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(area, MAP_FAILED);
+    ASSERT_EQ(mprotect(static_cast<char*>(area) + page, page, PROT_NONE), 0);
+    char* const end = static_cast<char*>(area) + page;
+    std::mt19937 rng(20261214);
+    const char letters[] = "abcd ,;\"\t";
+    for (size_t length = 1; length < 48; ++length) {
+        for (int round = 0; round < 40; ++round) {
+            char* source = end - length - 1;
+            for (size_t k = 0; k < length; ++k)
+                source[k] = letters[rng() % (sizeof letters - 1)];
+            source[length] = 0;
+            const ListSets s = pickListSets(rng);
+            expectListRoadAgrees(source, s);
+            expectRoadsAgree(source, s.skip, s.trim, nullptr, s.separator, s.stop, s.quote);
+            expectRoadsAgree(source, s.skip, s.trim, "-", ",;", nullptr, "\"|");
+            if (::testing::Test::HasFatalFailure())
+                break;
+        }
+    }
+    munmap(area, 2 * page);
 }
