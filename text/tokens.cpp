@@ -151,7 +151,8 @@ inline __m128i broadcast(char c)
 // The length of the run at AT before the first byte that HITS marks in a
 // block of 16. The first 16 bytes are read from AT itself where its page
 // allows, so a short run is found in one step wherever it starts; longer
-// runs go on in aligned blocks.
+// runs go on in aligned blocks. No page is smaller than 4 KiB, so 16 bytes
+// inside one 4 KiB frame are inside one page.
 template <class Hits>
 inline size_t scanBlocks(const char* at, Hits hits)
 {
