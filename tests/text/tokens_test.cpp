@@ -95,6 +95,20 @@ TEST(Tokens, Walks)
         {"ab", {.separator = ",", .size = -1}, {{"ab", 2}, {"", 0}}},
         {"ab  ,", {.trim = " ", .separator = ","}, {{"ab", 5}, {"", 0}}},
         {"\xe9t\xe9,x", {.separator = ","}, {{"\xe9t\xe9", 4}, {"x", 1}, {"", 0}}},
+        // Lists as users type them: blanks skipped and trimmed, a quote that
+        // protects the separator, tokens longer than one 16-byte read.
+        {"  alpha beta gamma delta ,x", {.skip = " ", .trim = " ", .separator = ",", .quote = "\""},
+         {{"alpha beta gamma delta", 26}, {"x", 1}, {"", 0}}},
+        {"a\"b,c\" d,e", {.skip = " ", .trim = " ", .separator = ",", .quote = "\""},
+         {{"ab,c d", 9}, {"e", 1}, {"", 0}}},
+        {"\" padded  \"  ,z", {.skip = " ", .trim = " ", .separator = ",", .quote = "\""},
+         {{" padded", 14}, {"z", 1}, {"", 0}}},
+        // One character in two sets: quote before separator before stop, and
+        // skipping before all of them.
+        {"a,b;c", {.separator = ",", .stop = ","}, {{"a", 2}, {"b;c", 3}, {"", 0}}},
+        {"a,b,c", {.separator = ",", .quote = ","}, {{"abc", 5}, {"", 0}}},
+        {", ,a", {.skip = " ,", .separator = ","}, {{"a", 4}, {"", 0}}},
+        {"ab;cd,e", {.skip = " ", .separator = ",", .stop = ";"}, {{"ab", 2}, {"", 0}}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(walk(c.source, c.sets), c.expected) << "source '" << c.source << "'";
