@@ -44,20 +44,6 @@
 
 namespace pelund {
 
-struct RowBlock {
-    SQLSMALLINT cType = SQL_C_CHAR;
-    size_t unit = 1;         // bytes per text unit
-    SQLULEN rows = 1;        // rows per block
-    bool repositions = false;  // SQLGetData reads any row of a block after SQLSetPos
-    std::vector<size_t> widths;   // bytes per buffer, by column
-    std::vector<size_t> offsets;  // of each column's buffers
-    std::unique_ptr<char16_t[]> buffer;  // char16_t for UTF-16 alignment
-    std::vector<SQLLEN> indicators;      // column by column, row by row
-    std::vector<SQLUSMALLINT> status;
-    SQLULEN fetched = 0;  // rows in the current block
-    SQLULEN current = 0;  // the current row in it
-};
-
 namespace {
 
 constexpr size_t longestBound = 2000;  // characters; longer columns count as unbounded
@@ -267,6 +253,12 @@ void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
         SQLSetStmtAttr(c.hstmt, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
         SQLSetStmtAttr(c.hstmt, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
         return;
+    }
+    const char* base = reinterpret_cast<const char*>(b->buffer.get());
+    for (size_t i = 0; i < b->widths.size(); ++i) {
+        size_t width = b->widths[i];
+        b->bound.push_back({base + b->offsets[i], width, width ? SQLLEN(width - 2 * b->unit) : 0,
+                            &b->indicators[i * b->rows]});
     }
     c.block = std::move(b);
 }

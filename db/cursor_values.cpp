@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <malloc.h>
 #include <new>
 #include <string>
 
@@ -33,34 +32,15 @@ template char* heapText<char>(const char*, size_t);
 template char16_t* heapText<char16_t>(const char16_t*, size_t);
 
 template <class Ch>
-void storeText(void*& slot, const Ch* text, size_t n)
+void replaceText(void*& slot, const Ch* text, size_t n)
 {
-    if (!slot || malloc_usable_size(slot) < (n + 1) * sizeof(Ch)) {
-        std::free(slot);
-        slot = nullptr;
-        slot = heapText(text, n);
-        return;
-    }
-    auto* block = static_cast<Ch*>(slot);
-    if (n)
-        std::memcpy(block, text, n * sizeof(Ch));
-    block[n] = 0;
+    std::free(slot);
+    slot = nullptr;
+    slot = heapText(text, n);
 }
 
-template void storeText<char>(void*&, const char*, size_t);
-template void storeText<char16_t>(void*&, const char16_t*, size_t);
-
-template <class Ch>
-size_t valueLength(const Ch* buffer, size_t capacity, SQLLEN reportedBytes)
-{
-    size_t n = reportedBytes >= 0 ? std::min(size_t(reportedBytes) / sizeof(Ch), capacity - 1) : 0;
-    while (n + 1 < capacity && buffer[n] != 0)
-        ++n;
-    return n;
-}
-
-template size_t valueLength<char>(const char*, size_t, SQLLEN);
-template size_t valueLength<char16_t>(const char16_t*, size_t, SQLLEN);
+template void replaceText<char>(void*&, const char*, size_t);
+template void replaceText<char16_t>(void*&, const char16_t*, size_t);
 
 namespace {
 

@@ -5,7 +5,10 @@
 
 #include "db/active_database.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <malloc.h>
 
 namespace pelund {
 
@@ -21,11 +24,24 @@ Ch* readValue(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc);
 template <class Ch>
 Ch* heapText(const Ch* text, size_t n);
 
+// storeText where SLOT's block is missing or too small: frees it and puts
+// a new one there.
+template <class Ch>
+void replaceText(void*& slot, const Ch* text, size_t n);
+
 // Stores the N units at TEXT and a terminator in SLOT: in the heap block
 // SLOT already holds when that is large enough, else in a new one (the old
 // block freed). SLOT is null when this throws std::bad_alloc.
 template <class Ch>
-void storeText(void*& slot, const Ch* text, size_t n);
+inline void storeText(void*& slot, const Ch* text, size_t n)
+{
+    if (!slot || malloc_usable_size(slot) < (n + 1) * sizeof(Ch))
+        return replaceText(slot, text, n);
+    auto* block = static_cast<Ch*>(slot);
+    if (n)
+        std::memcpy(block, text, n * sizeof(Ch));
+    block[n] = 0;
+}
 
 // The length in units of a value that the driver wrote, terminated, into
 // BUFFER of CAPACITY units and reported as REPORTED_BYTES. Some drivers
@@ -33,7 +49,13 @@ void storeText(void*& slot, const Ch* text, size_t n);
 // shorter than the terminated text, the terminator counts. A report of
 // SQL_NO_TOTAL is taken from the terminator alone.
 template <class Ch>
-size_t valueLength(const Ch* buffer, size_t capacity, SQLLEN reportedBytes);
+inline size_t valueLength(const Ch* buffer, size_t capacity, SQLLEN reportedBytes)
+{
+    size_t n = reportedBytes >= 0 ? std::min(size_t(reportedBytes) / sizeof(Ch), capacity - 1) : 0;
+    while (n + 1 < capacity && buffer[n] != 0)
+        ++n;
+    return n;
+}
 
 }  // namespace pelund
 

@@ -145,6 +145,33 @@ void keepOrCopyName(void*& slot, const std::basic_string<Ch>& name)
     slot = heapText(name.data(), name.size());
 }
 
+// Reads column I's value of the current row into SLOT the general way;
+// a failure is recorded, and the result is then 0x8000 for one that is not
+// the driver's, else 0.
+template <class Ch>
+int readColumn(Cursor& c, int i, SQLHDBC hdbc, void*& slot)
+{
+    try {
+        if (c.block)
+            blockValue<Ch>(c, size_t(i), hdbc, slot);
+        else {
+            std::free(slot);
+            slot = nullptr;
+            slot = readValue<Ch>(c, SQLUSMALLINT(i + 1), hdbc);
+        }
+    } catch (const DatabaseError& e) {
+        std::free(slot);
+        slot = nullptr;
+        recordDatabaseError(e);
+    } catch (...) {
+        std::free(slot);
+        slot = nullptr;
+        recordOtherFailure(PS_FAILURE);
+        return PS_FAILURE;
+    }
+    return PS_SUCCESS;
+}
+
 template <class Ch>
 int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc, bool readValues = true)
 {
@@ -159,28 +186,17 @@ int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc, bool readValues = true)
         throw std::bad_alloc();
     }
     int result = PS_SUCCESS;
+    // A row of a block in the record's text width is copied from the
+    // buffers; values they do not hold whole are read the general way.
+    const RowBlock* copied = readValues && cursor->block && copiesRow<Ch>(*cursor->block)
+                                 ? cursor->block.get()
+                                 : nullptr;
+    const ColumnDescription* columns = cursor->columns.data();
     for (int i = 0; i < n; ++i) {
-        const ColumnDescription& d = cursor->columns[size_t(i)];
-        try {
-            if (!readValues)
-                ;  // a description without a row: values stay absent
-            else if (cursor->block)
-                blockValue<Ch>(*cursor, size_t(i), hdbc, record->values[i]);
-            else {
-                std::free(record->values[i]);
-                record->values[i] = nullptr;
-                record->values[i] = readValue<Ch>(*cursor, SQLUSMALLINT(i + 1), hdbc);
-            }
-        } catch (const DatabaseError& e) {
-            std::free(record->values[i]);
-            record->values[i] = nullptr;
-            recordDatabaseError(e);
-        } catch (...) {
-            std::free(record->values[i]);
-            record->values[i] = nullptr;
-            recordOtherFailure(PS_FAILURE);
-            result = PS_FAILURE;
-        }
+        const ColumnDescription& d = columns[i];
+        void*& value = record->values[i];
+        if (copied ? !copyHeldValue<Ch>(*copied, size_t(i), value) : readValues)
+            result |= readColumn<Ch>(*cursor, i, hdbc, value);
         if constexpr (sizeof(Ch) == 1)
             keepOrCopyName(record->names[i], d.narrowName);
         else
