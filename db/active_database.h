@@ -31,6 +31,7 @@ struct ColumnDescription {
 enum class CursorKind { ForwardOnly, Static };
 
 struct RowBlock;
+struct GivenNames;
 
 struct Cursor {
     SQLHSTMT hstmt = nullptr;
@@ -39,6 +40,7 @@ struct Cursor {
     bool atEnd = false;
     bool narrowValuesOnly = false;  // the driver refuses UTF-16 values
     std::shared_ptr<RowBlock> block;  // rows fetched in blocks (db/block_fetch.h)
+    std::shared_ptr<GivenNames> givenNames;  // name blocks put in records (db/cursors.cpp)
 
     Cursor() = default;
     Cursor(const Cursor&) = delete;

@@ -38,6 +38,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -244,7 +245,8 @@ void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
         b->offsets.push_back(offset);
         offset += width * b->rows;
     }
-    b->buffer.reset(new char16_t[offset / 2 + 1]);
+    // Zeroed: values are copied from it in whole words.
+    b->buffer.reset(new char16_t[offset / 2 + 1]());
     b->indicators.assign(c.columns.size() * b->rows, 0);
     b->status.assign(b->rows, SQL_ROW_NOROW);
     if (!bindAll(c, *b)) {
@@ -281,6 +283,16 @@ bool advanceInBlock(Cursor& c, SQLHDBC hdbc)
         b.fetched = 0;
     check(r, hdbc, c.hstmt);
     return true;
+}
+
+void replaceHeld(void*& slot, const char* cell, size_t bytes, size_t padded)
+{
+    std::free(slot);
+    slot = std::malloc(padded);
+    if (!slot)
+        throw std::bad_alloc();
+    std::memcpy(slot, cell, padded);
+    std::memset(static_cast<char*>(slot) + bytes, 0, padded - bytes);
 }
 
 template <class Ch>

@@ -6,6 +6,9 @@
 #include "db/active_database.h"
 #include "db/cursor_values.h"
 
+#include <cstdint>
+#include <cstring>
+#include <malloc.h>
 #include <memory>
 #include <vector>
 
@@ -64,6 +67,34 @@ inline bool copiesRow(const RowBlock& b)
     return b.unit == sizeof(Ch) && b.status[b.current] != SQL_ROW_ERROR;
 }
 
+// The 8-byte word at P, wherever it lies.
+inline uint64_t loadWord(const void* p)
+{
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+// storeHeld where SLOT's block is too small: a new one in its place.
+void replaceHeld(void*& slot, const char* cell, size_t bytes, size_t padded);
+
+// Stores the text of BYTES bytes at CELL and a terminator of UNIT bytes in
+// SLOT, copied in whole words: CELL holds PADDED bytes (the length with the
+// terminator rounded up to 8) within its buffer, and SLOT's block is reused
+// when it holds as many.
+inline void storeHeld(void*& slot, const char* cell, size_t bytes, size_t unit)
+{
+    size_t padded = (bytes + unit + 7) & ~size_t(7);
+    if (!slot || malloc_usable_size(slot) < padded)
+        return replaceHeld(slot, cell, bytes, padded);
+    char* to = static_cast<char*>(slot);
+    for (size_t k = 0; k < padded; k += 8) {
+        uint64_t w = loadWord(cell + k);
+        std::memcpy(to + k, &w, 8);
+    }
+    std::memset(to + bytes, 0, unit);
+}
+
 // For a block that copiesRow: stores column I's value of the current row in
 // SLOT as blockValue would, when its buffer holds it whole; false when it
 // must be read by blockValue (unbound, or longer than its buffer).
@@ -72,16 +103,17 @@ inline bool copyHeldValue(const RowBlock& b, size_t i, void*& slot)
 {
     const BoundColumn& col = b.bound[i];
     SQLLEN indicator = col.indicators[b.current];
+    const char* cell = col.cells + b.current * col.width;
     if (indicator >= 0 && indicator < col.fits) {
-        const Ch* text = reinterpret_cast<const Ch*>(col.cells + b.current * col.width);
-        size_t n = size_t(indicator) / sizeof(Ch);
-        if (text[n] != 0)  // reported short
-            n = valueLength(text, col.width / sizeof(Ch), indicator);
-        storeText(slot, text, n);
+        size_t bytes = size_t(indicator) & ~(sizeof(Ch) - 1);
+        if (reinterpret_cast<const Ch*>(cell)[bytes / sizeof(Ch)] != 0)  // reported short
+            bytes = valueLength(reinterpret_cast<const Ch*>(cell), col.width / sizeof(Ch),
+                                indicator) * sizeof(Ch);
+        storeHeld(slot, cell, bytes, sizeof(Ch));
         return true;
     }
     if (indicator == SQL_NULL_DATA && col.fits > 0) {
-        storeText<Ch>(slot, nullptr, 0);
+        storeHeld(slot, cell, 0, sizeof(Ch));
         return true;
     }
     return false;

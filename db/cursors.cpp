@@ -127,22 +127,61 @@ int openCursor(short* id, const std::u16string& query, CursorKind kind)
     return PS_SUCCESS;
 }
 
-// A name block left by the previous row of the same cursor already holds
-// the name; it is kept rather than freed and made again.
+}  // namespace
+
+// The name blocks a cursor last put in a record, each zero-padded to whole
+// 8-byte words, and those words: a block still in its place and still
+// holding them is kept for the next row rather than freed and made again.
+struct GivenNames {
+    size_t unit = 0;  // bytes per text unit of the names
+    std::vector<const void*> blocks;
+    std::vector<std::vector<uint64_t>> words;
+};
+
+namespace {
+
 template <class Ch>
-void keepOrCopyName(void*& slot, const std::basic_string<Ch>& name)
+void keepOrCopyName(void*& slot, const std::basic_string<Ch>& name, GivenNames& given, size_t i)
 {
-    if (slot) {
-        const Ch* old = static_cast<const Ch*>(slot);
+    if (slot && slot == given.blocks[i]) {
+        const std::vector<uint64_t>& words = given.words[i];
+        const char* have = static_cast<const char*>(slot);
         size_t k = 0;
-        while (k < name.size() && old[k] == name[k])
+        while (k < words.size() && loadWord(have + 8 * k) == words[k])
             ++k;
-        if (k == name.size() && old[k] == 0)
+        if (k == words.size())
             return;
     }
+    given.blocks[i] = nullptr;
     std::free(slot);
     slot = nullptr;
-    slot = heapText(name.data(), name.size());
+    size_t count = ((name.size() + 1) * sizeof(Ch) + 7) / 8;
+    void* block = std::calloc(count, 8);
+    if (!block)
+        throw std::bad_alloc();
+    std::memcpy(block, name.data(), name.size() * sizeof(Ch));
+    slot = block;
+    const auto* from = static_cast<const char*>(block);
+    given.words[i].resize(count);
+    for (size_t k = 0; k < count; ++k)
+        given.words[i][k] = loadWord(from + 8 * k);
+    given.blocks[i] = block;
+}
+
+// The cursor's given names for text of width Ch, forgotten when the width
+// changes.
+template <class Ch>
+GivenNames& givenNames(Cursor& c)
+{
+    if (!c.givenNames)
+        c.givenNames = std::make_shared<GivenNames>();
+    GivenNames& given = *c.givenNames;
+    if (given.unit != sizeof(Ch) || given.blocks.size() != c.columns.size()) {
+        given.unit = sizeof(Ch);
+        given.blocks.assign(c.columns.size(), nullptr);
+        given.words.assign(c.columns.size(), {});
+    }
+    return given;
 }
 
 // Reads column I's value of the current row into SLOT the general way;
@@ -192,15 +231,16 @@ int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc, bool readValues = true)
                                  ? cursor->block.get()
                                  : nullptr;
     const ColumnDescription* columns = cursor->columns.data();
+    GivenNames& given = givenNames<Ch>(*cursor);
     for (int i = 0; i < n; ++i) {
         const ColumnDescription& d = columns[i];
         void*& value = record->values[i];
         if (copied ? !copyHeldValue<Ch>(*copied, size_t(i), value) : readValues)
             result |= readColumn<Ch>(*cursor, i, hdbc, value);
         if constexpr (sizeof(Ch) == 1)
-            keepOrCopyName(record->names[i], d.narrowName);
+            keepOrCopyName(record->names[i], d.narrowName, given, size_t(i));
         else
-            keepOrCopyName(record->names[i], d.name);
+            keepOrCopyName(record->names[i], d.name, given, size_t(i));
         record->sqlTypes[i] = d.type;
         record->reserved[i] = 0;
         record->scales[i] = d.digits;
