@@ -193,22 +193,29 @@ WatchLimits watchLimits() { return watchdog().limits(); }
 
 void setWatchLimits(const WatchLimits& limits) { watchdog().setLimits(limits); }
 
-CallWatch::CallWatch(SQLHSTMT h)
+namespace {
+thread_local bool watching = false;  // a CallWatch of this thread is armed
+}
+
+CallWatch::CallWatch(SQLHSTMT h, bool arm)
 {
     const ActiveDatabase& db = activeDatabase();
-    if (!db.watchedSockets)
+    if (!arm || watching || !db.watchedSockets)
         return;
     WatchLimits limits = watchdog().limits();
     std::chrono::milliseconds limit = limits.call;
     if (limit.count() == 0)
         limit = std::chrono::seconds(db.queryTimeoutOff || db.queryTimeout == 0 ? 15 : db.queryTimeout);
     token_ = watchdog().arm(h, db.watchedSockets, limit + limits.cancelGrace);
+    watching = token_ != 0;
 }
 
 CallWatch::~CallWatch()
 {
-    if (token_)
+    if (token_) {
         watchdog().disarm(token_);
+        watching = false;
+    }
 }
 
 }  // namespace pelund

@@ -36,10 +36,12 @@ void setWatchLimits(const WatchLimits& limits);
 
 // Arms the watchdog for one call on statement H (null: a call with nothing
 // to cancel, on the connection or freeing the statement) while it lives; nothing when the
-// connection has no watched sockets (ActiveDatabase::watchedSockets).
+// connection has no watched sockets (ActiveDatabase::watchedSockets), or
+// when ARM is false. A watch made while another lives on the same thread
+// arms nothing: the outer one bounds all the calls made under it, as one.
 class CallWatch {
 public:
-    explicit CallWatch(SQLHSTMT h);
+    explicit CallWatch(SQLHSTMT h, bool arm = true);
     CallWatch(const CallWatch&) = delete;
     CallWatch& operator=(const CallWatch&) = delete;
     ~CallWatch();

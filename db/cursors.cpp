@@ -265,6 +265,10 @@ int fetchRow(SQLDA* record, int id)
             keepForNextRow(record);  // arrays, names and value blocks serve the next row
         else
             std::memset(record, 0, sizeof *record);
+        // Without a block, the row's reads and the next fetch are watched
+        // as one wait rather than each call alone; a block's fetches are
+        // watched one by one.
+        CallWatch watch(c.hstmt, !c.block);
         fillRow<Ch>(record, &c, db.hdbc);
         advance(c, db.hdbc);
         return 1;
