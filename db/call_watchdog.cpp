@@ -197,10 +197,10 @@ namespace {
 thread_local bool watching = false;  // a CallWatch of this thread is armed
 }
 
-CallWatch::CallWatch(SQLHSTMT h, bool arm)
+void CallWatch::start(SQLHSTMT h)
 {
     const ActiveDatabase& db = activeDatabase();
-    if (!arm || watching || !db.watchedSockets)
+    if (watching || !db.watchedSockets)
         return;
     WatchLimits limits = watchdog().limits();
     std::chrono::milliseconds limit = limits.call;
@@ -210,12 +210,10 @@ CallWatch::CallWatch(SQLHSTMT h, bool arm)
     watching = token_ != 0;
 }
 
-CallWatch::~CallWatch()
+void CallWatch::stop()
 {
-    if (token_) {
-        watchdog().disarm(token_);
-        watching = false;
-    }
+    watchdog().disarm(token_);
+    watching = false;
 }
 
 }  // namespace pelund

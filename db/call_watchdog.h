@@ -41,12 +41,23 @@ void setWatchLimits(const WatchLimits& limits);
 // arms nothing: the outer one bounds all the calls made under it, as one.
 class CallWatch {
 public:
-    explicit CallWatch(SQLHSTMT h, bool arm = true);
+    explicit CallWatch(SQLHSTMT h, bool arm = true)
+    {
+        if (arm)
+            start(h);
+    }
     CallWatch(const CallWatch&) = delete;
     CallWatch& operator=(const CallWatch&) = delete;
-    ~CallWatch();
+    ~CallWatch()
+    {
+        if (token_)
+            stop();
+    }
 
 private:
+    void start(SQLHSTMT h);
+    void stop();
+
     uint64_t token_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "db_fixture.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -54,6 +55,40 @@ TEST_P(Cursors, RowsArriveAsTextUntilTheEnd)
     EXPECT_EQ(r.names, nullptr);
     EXPECT_EQ(vnDBWin_closeCursorWithID(id), 1);
     EXPECT_EQ(vnDBWin_closeCursorWithID(id), 0);
+}
+
+// A caller may write into the record between fetches, or put blocks of its
+// own in it: the next fetch delivers the row as though it had not.
+TEST_P(Cursors, CallersChangesAreUndoneByTheNextFetch)
+{
+    std::string t = table("changed");
+    run("DROP TABLE IF EXISTS " + t);
+    run("CREATE TABLE " + t + " (id INTEGER, label VARCHAR(40), note VARCHAR(40))");
+    run("INSERT INTO " + t + " VALUES (1, 'one', 'first note')");
+    run("INSERT INTO " + t + " VALUES (2, 'a label longer than the first', 'second note')");
+    run("INSERT INTO " + t + " VALUES (3, 'three', NULL)");
+    short id = 0;
+    ASSERT_EQ(vnDBWin_openCursorWithIDA(&id, ("SELECT id, label, note FROM " + t + " ORDER BY id").c_str()), 0)
+        << errorText(-1);
+    SQLDA r{};
+    std::vector<std::string> rows;
+    while (vnDBWin_fetchRowByIDA(&r, id) == 1) {
+        rows.push_back(name(r, 0) + "," + name(r, 1) + "," + name(r, 2) + "=" + value(r, 0) + "|" +
+                       value(r, 1) + "|" + value(r, 2));
+        EXPECT_EQ(r.reserved[1], 0);
+        static_cast<char*>(r.names[0])[0] = 'X';  // written in place
+        std::free(r.names[2]);
+        r.names[2] = strdup("n");  // the caller's own, shorter
+        std::free(r.values[1]);
+        r.values[1] = strdup("");  // the caller's own, shorter than the next value
+        static_cast<char*>(r.values[2])[0] = 'Y';
+        r.reserved[1] = 7;
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{"id,label,note=1|one|first note",
+                                              "id,label,note=2|a label longer than the first|second note",
+                                              "id,label,note=3|three|"}));
+    vnDBWin_freeSQLDADescriptorA(&r);
+    EXPECT_EQ(vnDBWin_closeCursorWithID(id), 1);
 }
 
 TEST_P(Cursors, WideFetchAndStaticCursor)
