@@ -19,19 +19,29 @@ std::string name(const SQLDA& r, int column) { return static_cast<const char*>(r
 
 }  // namespace
 
-class Cursors : public OnEveryDriver {};
+class Cursors : public OnEveryDriver {
+protected:
+    // A cursor (0 when it did not open) over a new table (id INTEGER, label
+    // and note VARCHAR(WIDTH)) of ROWS, each its values as SQL, in id order.
+    short openOver(const std::string& name, int width, const std::vector<std::string>& rows)
+    {
+        std::string t = table(name);
+        run("DROP TABLE IF EXISTS " + t);
+        std::string text = "VARCHAR(" + std::to_string(width) + ")";
+        run("CREATE TABLE " + t + " (id INTEGER, label " + text + ", note " + text + ")");
+        for (const std::string& row : rows)
+            run("INSERT INTO " + t + " VALUES (" + row + ")");
+        short id = 0;
+        EXPECT_EQ(vnDBWin_openCursorWithIDA(&id, ("select id, label, note FROM " + t + " ORDER BY id").c_str()), 0)
+            << errorText(-1);
+        return id;
+    }
+};
 
 TEST_P(Cursors, RowsArriveAsTextUntilTheEnd)
 {
-    std::string t = table("rows");
-    run("DROP TABLE IF EXISTS " + t);
-    run("CREATE TABLE " + t + " (id INTEGER, label VARCHAR(20), note VARCHAR(20))");
-    run("INSERT INTO " + t + " VALUES (1, 'one', NULL)");
-    run("INSERT INTO " + t + " VALUES (2, '', 'x')");
-    run("INSERT INTO " + t + " VALUES (3, 'three', 'y')");
-    short id = 0;
-    ASSERT_EQ(vnDBWin_openCursorWithIDA(&id, ("select id, label, note FROM " + t + " ORDER BY id").c_str()), 0)
-        << errorText(-1);
+    short id = openOver("rows", 20, {"1, 'one', NULL", "2, '', 'x'", "3, 'three', 'y'"});
+    ASSERT_NE(id, 0);
     SQLDA r{};
     std::vector<std::string> rows;
     int fetches = 0;
@@ -61,15 +71,10 @@ TEST_P(Cursors, RowsArriveAsTextUntilTheEnd)
 // own in it: the next fetch delivers the row as though it had not.
 TEST_P(Cursors, CallersChangesAreUndoneByTheNextFetch)
 {
-    std::string t = table("changed");
-    run("DROP TABLE IF EXISTS " + t);
-    run("CREATE TABLE " + t + " (id INTEGER, label VARCHAR(40), note VARCHAR(40))");
-    run("INSERT INTO " + t + " VALUES (1, 'one', 'first note')");
-    run("INSERT INTO " + t + " VALUES (2, 'a label longer than the first', 'second note')");
-    run("INSERT INTO " + t + " VALUES (3, 'three', NULL)");
-    short id = 0;
-    ASSERT_EQ(vnDBWin_openCursorWithIDA(&id, ("SELECT id, label, note FROM " + t + " ORDER BY id").c_str()), 0)
-        << errorText(-1);
+    short id = openOver("changed", 40,
+                        {"1, 'one', 'first note'", "2, 'a label longer than the first', 'second note'",
+                         "3, 'three', NULL"});
+    ASSERT_NE(id, 0);
     SQLDA r{};
     std::vector<std::string> rows;
     while (vnDBWin_fetchRowByIDA(&r, id) == 1) {
