@@ -95,15 +95,14 @@ inline void storeHeld(void*& slot, const char* cell, size_t bytes, size_t unit)
     std::memset(to + bytes, 0, unit);
 }
 
-// For a block that copiesRow: stores column I's value of the current row in
-// SLOT as blockValue would, when its buffer holds it whole; false when it
+// For a block that copiesRow: stores the value of bound column COL in ROW
+// (the current row) in SLOT as blockValue would, when its buffer holds it whole; false when it
 // must be read by blockValue (unbound, or longer than its buffer).
 template <class Ch>
-inline bool copyHeldValue(const RowBlock& b, size_t i, void*& slot)
+inline bool copyHeldValue(const BoundColumn& col, SQLULEN row, void*& slot)
 {
-    const BoundColumn& col = b.bound[i];
-    SQLLEN indicator = col.indicators[b.current];
-    const char* cell = col.cells + b.current * col.width;
+    SQLLEN indicator = col.indicators[row];
+    const char* cell = col.cells + row * col.width;
     if (indicator >= 0 && indicator < col.fits) {
         size_t bytes = size_t(indicator) & ~(sizeof(Ch) - 1);
         if (reinterpret_cast<const Ch*>(cell)[bytes / sizeof(Ch)] != 0)  // reported short

@@ -129,46 +129,56 @@ int openCursor(short* id, const std::u16string& query, CursorKind kind)
 
 }  // namespace
 
-// The name blocks a cursor last put in a record, each zero-padded to whole
-// 8-byte words, and those words: a block still in its place and still
-// holding them is kept for the next row rather than freed and made again.
+// A cursor's column names as a record receives them, in whole 8-byte words
+// (zero-padded after the terminator), and the name blocks the cursor last
+// put in a record: a block still in its place and still holding its words
+// is kept for the next row rather than freed and made again.
 struct GivenNames {
     size_t unit = 0;  // bytes per text unit of the names
-    std::vector<const void*> blocks;
-    std::vector<std::vector<uint64_t>> words;
+    std::vector<uint64_t> words;  // all names, one after another
+    std::vector<size_t> first;    // by column, and one past the last
+    std::vector<const void*> blocks;  // by column
 };
 
 namespace {
 
-template <class Ch>
-void keepOrCopyName(void*& slot, const std::basic_string<Ch>& name, GivenNames& given, size_t i)
+void copyName(void*& slot, GivenNames& given, size_t i)
 {
-    if (slot && slot == given.blocks[i]) {
-        const std::vector<uint64_t>& words = given.words[i];
-        const char* have = static_cast<const char*>(slot);
-        size_t k = 0;
-        while (k < words.size() && loadWord(have + 8 * k) == words[k])
-            ++k;
-        if (k == words.size())
-            return;
-    }
+    const uint64_t* words = given.words.data() + given.first[i];
+    size_t count = given.first[i + 1] - given.first[i];
     given.blocks[i] = nullptr;
     std::free(slot);
-    slot = nullptr;
-    size_t count = ((name.size() + 1) * sizeof(Ch) + 7) / 8;
-    void* block = std::calloc(count, 8);
-    if (!block)
+    slot = std::malloc(count * 8);
+    if (!slot)
         throw std::bad_alloc();
-    std::memcpy(block, name.data(), name.size() * sizeof(Ch));
-    slot = block;
-    const auto* from = static_cast<const char*>(block);
-    given.words[i].resize(count);
-    for (size_t k = 0; k < count; ++k)
-        given.words[i][k] = loadWord(from + 8 * k);
-    given.blocks[i] = block;
+    std::memcpy(slot, words, count * 8);
+    given.blocks[i] = slot;
 }
 
-// The cursor's given names for text of width Ch, forgotten when the width
+inline void keepOrCopyName(void*& slot, GivenNames& given, size_t i)
+{
+    if (slot && slot == given.blocks[i]) {
+        const uint64_t* words = given.words.data() + given.first[i];
+        size_t count = given.first[i + 1] - given.first[i];
+        const char* have = static_cast<const char*>(slot);
+        size_t k = 0;
+        while (k < count && loadWord(have + 8 * k) == words[k])
+            ++k;
+        if (k == count)
+            return;
+    }
+    copyName(slot, given, i);
+}
+
+template <class Ch>
+void appendWords(std::vector<uint64_t>& words, const std::basic_string<Ch>& name)
+{
+    size_t at = words.size();
+    words.resize(at + ((name.size() + 1) * sizeof(Ch) + 7) / 8, 0);
+    std::memcpy(words.data() + at, name.data(), name.size() * sizeof(Ch));
+}
+
+// The cursor's names in text of width Ch, made again when the width
 // changes.
 template <class Ch>
 GivenNames& givenNames(Cursor& c)
@@ -178,8 +188,17 @@ GivenNames& givenNames(Cursor& c)
     GivenNames& given = *c.givenNames;
     if (given.unit != sizeof(Ch) || given.blocks.size() != c.columns.size()) {
         given.unit = sizeof(Ch);
+        given.words.clear();
+        given.first.clear();
+        for (const ColumnDescription& d : c.columns) {
+            given.first.push_back(given.words.size());
+            if constexpr (sizeof(Ch) == 1)
+                appendWords(given.words, d.narrowName);
+            else
+                appendWords(given.words, d.name);
+        }
+        given.first.push_back(given.words.size());
         given.blocks.assign(c.columns.size(), nullptr);
-        given.words.assign(c.columns.size(), {});
     }
     return given;
 }
@@ -227,25 +246,33 @@ int fillRow(SQLDA* record, Cursor* cursor, SQLHDBC hdbc, bool readValues = true)
     int result = PS_SUCCESS;
     // A row of a block in the record's text width is copied from the
     // buffers; values they do not hold whole are read the general way.
-    const RowBlock* copied = readValues && cursor->block && copiesRow<Ch>(*cursor->block)
-                                 ? cursor->block.get()
-                                 : nullptr;
-    const ColumnDescription* columns = cursor->columns.data();
+    void** values = record->values;
+    if (readValues && cursor->block && copiesRow<Ch>(*cursor->block)) {
+        const BoundColumn* bound = cursor->block->bound.data();
+        SQLULEN row = cursor->block->current;
+        for (int i = 0; i < n; ++i)
+            if (!copyHeldValue<Ch>(bound[i], row, values[i]))
+                result |= readColumn<Ch>(*cursor, i, hdbc, values[i]);
+    } else if (readValues) {
+        for (int i = 0; i < n; ++i)
+            result |= readColumn<Ch>(*cursor, i, hdbc, values[i]);
+    }
     GivenNames& given = givenNames<Ch>(*cursor);
+    const ColumnDescription* columns = cursor->columns.data();
+    void** names = record->names;
+    int16_t* types = record->sqlTypes;
+    uint16_t* reserved = record->reserved;
+    int16_t* scales = record->scales;
+    uint16_t* precisions = record->precisions;
+    int16_t* nullables = record->nullables;
     for (int i = 0; i < n; ++i) {
         const ColumnDescription& d = columns[i];
-        void*& value = record->values[i];
-        if (copied ? !copyHeldValue<Ch>(*copied, size_t(i), value) : readValues)
-            result |= readColumn<Ch>(*cursor, i, hdbc, value);
-        if constexpr (sizeof(Ch) == 1)
-            keepOrCopyName(record->names[i], d.narrowName, given, size_t(i));
-        else
-            keepOrCopyName(record->names[i], d.name, given, size_t(i));
-        record->sqlTypes[i] = d.type;
-        record->reserved[i] = 0;
-        record->scales[i] = d.digits;
-        record->precisions[i] = uint16_t(d.size & 0xFFFF);
-        record->nullables[i] = d.nullable;
+        keepOrCopyName(names[i], given, size_t(i));
+        types[i] = d.type;
+        reserved[i] = 0;
+        scales[i] = d.digits;
+        precisions[i] = uint16_t(d.size & 0xFFFF);
+        nullables[i] = d.nullable;
     }
     return result;
 }
