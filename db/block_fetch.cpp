@@ -337,7 +337,7 @@ void blockValue(Cursor& c, size_t i, SQLHDBC hdbc, void*& slot)
                                    SQL_LOCK_NO_CHANGE);
               }),
               hdbc, c.hstmt);
-    slot = readValue<Ch>(c, SQLUSMALLINT(i + 1), hdbc);
+    readValue<Ch>(c, SQLUSMALLINT(i + 1), hdbc, slot);
 }
 
 template void blockValue<char>(Cursor&, size_t, SQLHDBC, void*&);

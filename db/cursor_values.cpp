@@ -112,23 +112,24 @@ bool refusesWideValues(SQLHSTMT h)
     return SQL_SUCCEEDED(r) && std::u16string(reinterpret_cast<const char16_t*>(state)) == u"07006";
 }
 
-// The whole value of COLUMN as the driver delivers it in text of width Ch.
+// Stores the whole value of COLUMN, as the driver delivers it in text of
+// width Ch, in SLOT (see readValue).
 template <class Ch>
-Ch* readWhole(SQLHSTMT h, SQLUSMALLINT column, SQLHDBC hdbc)
+void readWhole(SQLHSTMT h, SQLUSMALLINT column, SQLHDBC hdbc, void*& slot)
 {
     constexpr size_t firstUnits = 256;
     Ch first[firstUnits];
     SQLLEN indicator = 0;
     SQLRETURN r = readPart(h, column, first, firstUnits, indicator);
     if (r == SQL_NO_DATA || (SQL_SUCCEEDED(r) && indicator == SQL_NULL_DATA))
-        return heapText<Ch>(nullptr, 0);
+        return storeText<Ch>(slot, nullptr, 0);
     if (sizeof(Ch) == 2 && r == SQL_ERROR && refusesWideValues(h))
         throw WideRefused{};
     check(r, hdbc, h);
     bool truncated = r != SQL_SUCCESS &&
                      (indicator == SQL_NO_TOTAL || size_t(indicator) / sizeof(Ch) >= firstUnits - 1);
     if (!truncated)
-        return heapText(first, valueLength(first, firstUnits, indicator));
+        return storeText(slot, first, valueLength(first, firstUnits, indicator));
     // The rest follows in further calls, each terminated.
     size_t have = firstUnits - 1;
     GrowingText<Ch> value(first, have,
@@ -148,37 +149,39 @@ Ch* readWhole(SQLHSTMT h, SQLUSMALLINT column, SQLHDBC hdbc)
         if (indicator > 0)
             value.reserve(value.length() + size_t(indicator) / sizeof(Ch) + 1);
     }
-    return value.release();
+    std::free(slot);
+    slot = value.release();
 }
 
 }  // namespace
 
 template <>
-char* readValue<char>(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc)
+void readValue<char>(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc, void*& slot)
 {
-    return readWhole<char>(c.hstmt, column, hdbc);
+    readWhole<char>(c.hstmt, column, hdbc, slot);
 }
 
 template <>
-char16_t* readValue<char16_t>(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc)
+void readValue<char16_t>(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc, void*& slot)
 {
     if (!c.narrowValuesOnly) {
         try {
-            return readWhole<char16_t>(c.hstmt, column, hdbc);
+            return readWhole<char16_t>(c.hstmt, column, hdbc, slot);
         } catch (const WideRefused&) {
             c.narrowValuesOnly = true;
         }
     }
-    char* narrow = readWhole<char>(c.hstmt, column, hdbc);
+    void* narrow = nullptr;
     std::u16string wide;
     try {
-        wide = codePageToUtf16(narrow);
+        readWhole<char>(c.hstmt, column, hdbc, narrow);
+        wide = codePageToUtf16(static_cast<const char*>(narrow));
     } catch (...) {
         std::free(narrow);
         throw;
     }
     std::free(narrow);
-    return heapText(wide.data(), wide.size());
+    storeText(slot, wide.data(), wide.size());
 }
 
 }  // namespace pelund

@@ -12,13 +12,15 @@
 
 namespace pelund {
 
-// The whole value of column COLUMN (from 1) of the cursor's current row in a
-// new heap block, as 8-bit text (char) or UTF-16 (char16_t); NULL and an
-// empty value both give an empty text. A driver that refuses UTF-16 values
-// switches the cursor to 8-bit values converted with the code page. Throws
-// DatabaseError when the driver fails, std::bad_alloc without memory.
+// Stores the whole value of column COLUMN (from 1) of the cursor's current
+// row in SLOT as 8-bit text (char) or UTF-16 (char16_t), as storeText
+// does (a long value in a new block); NULL and an empty value both give an
+// empty text. A driver that refuses UTF-16 values switches the cursor to
+// 8-bit values converted with the code page. Throws DatabaseError when the
+// driver fails, std::bad_alloc without memory; SLOT then holds a block
+// that the caller frees.
 template <class Ch>
-Ch* readValue(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc);
+void readValue(Cursor& c, SQLUSMALLINT column, SQLHDBC hdbc, void*& slot);
 
 // A new heap block holding the N units at TEXT and a terminator.
 template <class Ch>

@@ -212,11 +212,8 @@ int readColumn(Cursor& c, int i, SQLHDBC hdbc, void*& slot)
     try {
         if (c.block)
             blockValue<Ch>(c, size_t(i), hdbc, slot);
-        else {
-            std::free(slot);
-            slot = nullptr;
-            slot = readValue<Ch>(c, SQLUSMALLINT(i + 1), hdbc);
-        }
+        else
+            readValue<Ch>(c, SQLUSMALLINT(i + 1), hdbc, slot);
     } catch (const DatabaseError& e) {
         std::free(slot);
         slot = nullptr;
