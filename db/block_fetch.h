@@ -96,8 +96,9 @@ inline void storeHeld(void*& slot, const char* cell, size_t bytes, size_t unit)
 }
 
 // For a block that copiesRow: stores the value of bound column COL in ROW
-// (the current row) in SLOT as blockValue would, when its buffer holds it whole; false when it
-// must be read by blockValue (unbound, or longer than its buffer).
+// (the current row) in SLOT as blockValue would, when its buffer holds it
+// whole; false when it must be read by blockValue (unbound, or longer than
+// its buffer).
 template <class Ch>
 inline bool copyHeldValue(const BoundColumn& col, SQLULEN row, void*& slot)
 {
