@@ -227,6 +227,22 @@ TEST(Companion, UploadsFollowedAtOnceByOtherMessages)
     EXPECT_EQ(namesIn(r.uploads.path()), (std::vector<std::string>{"first.bin", "second.bin"}));
 }
 
+void neverReading(Running& r)
+{
+    long before = r.server->residentKiB();
+    Client c(r.port());
+    ASSERT_EQ(c.openPlugin("echo"), "OK1.0.0");
+    timeval limit{1, 0};
+    setsockopt(c.fd(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    std::string message = "B" + le32(1 << 20) + pattern(1 << 20, 3);
+    int sent = 0;
+    while (sent < 64 && c.send(message))
+        ++sent;
+    EXPECT_LT(sent, 64) << "the server kept reading a client that reads nothing";
+    expectOthersServed(r);
+    EXPECT_LT(r.server->residentKiB() - before, 48 * 1024);
+}
+
 // Each case runs against a server of its own; afterwards other clients are
 // served at once and nothing is left behind in the upload folder.
 TEST(Companion, HostileClients)
@@ -255,21 +271,10 @@ TEST(Companion, HostileClients)
              Client c(r.port());
              EXPECT_TRUE(c.closedByServer(10));
          }},
-        {"never reading", {"--reply-memory", "256K", "--max-unread", "8M", "--spool-quota", "64M"},
-         [](Running& r) {
-             long before = r.server->residentKiB();
-             Client c(r.port());
-             ASSERT_EQ(c.openPlugin("echo"), "OK1.0.0");
-             timeval limit{1, 0};
-             setsockopt(c.fd(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-             std::string message = "B" + le32(1 << 20) + pattern(1 << 20, 3);
-             int sent = 0;
-             while (sent < 64 && c.send(message))
-                 ++sent;
-             EXPECT_LT(sent, 64) << "the server kept reading a client that reads nothing";
-             expectOthersServed(r);
-             EXPECT_LT(r.server->residentKiB() - before, 48 * 1024);
-         }},
+        {"never reading", {"--reply-memory", "256K", "--max-unread", "8M", "--spool-quota", "64M"}, neverReading},
+        {"never reading, echo in a host process",
+         {"--reply-memory", "256K", "--max-unread", "8M", "--spool-quota", "64M", "--isolated-plugins", "echo"},
+         neverReading},
         {"oversize upload", {"--max-upload", "1M"},
          [](Running& r) {
              Client c(r.port());
