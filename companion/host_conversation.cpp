@@ -26,23 +26,36 @@ std::shared_ptr<HostConversation> HostConversation::start(asio::io_context& io, 
         error = std::string("socket pair: ") + std::strerror(errno);
         return nullptr;
     }
-    auto c = std::make_shared<HostConversation>(io, children, settings, calls, unsentLimit, std::move(events));
-    c->pid_ = children.start({settings.program, settings.plugin, calls.temp_folder, std::to_string(calls.message_limit),
-                              std::to_string(calls.disk_quota), std::to_string(settings.memoryLimit),
-                              std::to_string(getpid())},
-                             fds[1], error);
+    pid_t pid = children.start({settings.program, settings.plugin, calls.temp_folder,
+                                std::to_string(calls.message_limit), std::to_string(calls.disk_quota),
+                                std::to_string(settings.memoryLimit), std::to_string(getpid())},
+                               fds[1], error);
     ::close(fds[1]);
-    asio::error_code e;
-    c->socket_.assign(asio::local::stream_protocol(), fds[0], e);
-    if (e) {
+    if (pid < 0) {
         ::close(fds[0]);
-        error = "socket: " + e.message();
+        return nullptr;
     }
-    if (c->pid_ < 0 || e) {
+    auto c = attach(io, children, settings, calls, unsentLimit, std::move(events), fds[0], pid);
+    if (!c)
+        error = "socket to the plug-in host not usable";
+    return c;
+}
+
+std::shared_ptr<HostConversation> HostConversation::attach(asio::io_context& io, ChildProcesses& children,
+                                                           const HostSettings& settings,
+                                                           const pelund_companion_host& calls, uint64_t unsentLimit,
+                                                           Events events, int socket, pid_t pid)
+{
+    auto c = std::make_shared<HostConversation>(io, children, settings, calls, unsentLimit, std::move(events));
+    c->pid_ = pid;
+    c->owed_.push_back(std::chrono::steady_clock::now());  // the answer to open
+    asio::error_code e;
+    c->socket_.assign(asio::local::stream_protocol(), socket, e);
+    if (e) {
+        ::close(socket);
         c->close();
         return nullptr;
     }
-    c->owed_.push_back(std::chrono::steady_clock::now());
     c->read();
     return c;
 }

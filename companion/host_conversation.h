@@ -41,6 +41,11 @@ public:
     static std::shared_ptr<HostConversation> start(asio::io_context& io, ChildProcesses& children,
                                                    const HostSettings& settings, const pelund_companion_host& calls,
                                                    uint64_t unsentLimit, Events events, std::string& error);
+    // The conversation over SOCKET, whose other end is process PID's (-1:
+    // none); null when SOCKET cannot be used.
+    static std::shared_ptr<HostConversation> attach(asio::io_context& io, ChildProcesses& children,
+                                                    const HostSettings& settings, const pelund_companion_host& calls,
+                                                    uint64_t unsentLimit, Events events, int socket, pid_t pid);
     HostConversation(asio::io_context& io, ChildProcesses& children, const HostSettings& settings,
                      const pelund_companion_host& calls, uint64_t unsentLimit, Events events);
     ~HostConversation() override;
