@@ -427,11 +427,11 @@ TEST(Companion, EchoSpoolsAReplyTheClientDoesNotReadYet)
     }
 }
 
-// A plug-in in a host process that crashes or runs out of its memory ends
-// its own conversation and nothing else; its host is reaped.
+// A plug-in in a host process that crashes, fails or runs out of its memory
+// ends its own conversation and nothing else; its host is reaped.
 TEST(CompanionIsolation, ACrashEndsOnlyItsOwnConversation)
 {
-    std::vector<std::string> hows{"crash", "abort"};
+    std::vector<std::string> hows{"crash", "abort", "fail"};
 #if !defined(__SANITIZE_ADDRESS__)
     hows.push_back("grab");  // (the address sanitizer needs the address space unlimited)
 #endif

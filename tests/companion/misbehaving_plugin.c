@@ -1,7 +1,7 @@
 /* A plug-in that misbehaves on request, for the tests: a message "crash"
    crashes the process it runs in, "abort" aborts it, "sleep" sleeps for
-   30 s, "grab" fails unless it can allocate 1 GiB; any other message is
-   echoed back. */
+   30 s, "fail" fails, "grab" fails unless it can allocate 1 GiB; any other
+   message is echoed back. */
 #include "pelund-companion/plugin.h"
 
 #include <signal.h>
@@ -49,6 +49,8 @@ static int misbehaving_end(void* c)
         abort();
     if (conversation->have == 5 && memcmp(conversation->start, "sleep", 5) == 0)
         sleep(30);
+    if (conversation->have == 4 && memcmp(conversation->start, "fail", 4) == 0)
+        return -1;
     if (conversation->have == 4 && memcmp(conversation->start, "grab", 4) == 0) {
         void* block = malloc((size_t)1 << 30);
         free(block);
