@@ -77,6 +77,10 @@ void Session::stop(EventKind kind, const std::string& why)
 void Session::checkTimes(Clock::time_point now)
 {
     const Limits& limits = server_.options().limits;
+    // A client waiting for a plug-in host at work is not idle; the host has
+    // the message time to answer.
+    if (conversation_ && conversation_->answering())
+        lastActivity_ = now;
     if (now - lastActivity_ > std::chrono::seconds(limits.idleSeconds))
         stop(EventKind::error, "idle for " + std::to_string(limits.idleSeconds) + " s, dropped");
     else if (messageStarted_ && now - *messageStarted_ > std::chrono::seconds(limits.messageSeconds))

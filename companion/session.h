@@ -60,7 +60,7 @@ private:
     bool callPlugin(const char* where, const std::function<int()>& call);
     // The plug-in's answer to open: "OK" and its version, or "NO".
     void opened(const std::string& name, bool accepted);
-    // Takes the bytes held back while an isolated plug-in was opening.
+    // Takes the bytes held back while a plug-in host was opening or finishing.
     void resume();
     void reply(const void* bytes, size_t length);
     void closeAfterReplies();
@@ -75,7 +75,8 @@ private:
     std::vector<char> input_;
     ReplyQueue replies_;
     bool reading_ = false, writing_ = false, open_ = true, closing_ = false;
-    // While a plug-in host is opening, the rest of the input waits here.
+    // While a plug-in host is opening, or finishing its answers before a
+    // close, the rest of the input waits here.
     bool held_ = false;
     const char* heldBytes_ = nullptr;
     size_t heldLength_ = 0;

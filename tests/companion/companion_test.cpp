@@ -464,10 +464,11 @@ TEST(CompanionIsolation, ACrashEndsOnlyItsOwnConversation)
 }
 
 // A plug-in that sleeps in a host process holds up no other client and is
-// killed when it does not answer within the message time.
+// killed when it does not answer within the message time (its client,
+// waiting, is not dropped as idle before).
 TEST(CompanionIsolation, ASleepingPluginDelaysNoOneAndIsEnded)
 {
-    WithMisbehaving w({"--message-time", "2"});
+    WithMisbehaving w({"--message-time", "4", "--idle", "2"});
     Running& r = *w.running;
     ASSERT_TRUE(r.server->ready());
     Client sleeper(r.port());
@@ -482,7 +483,7 @@ TEST(CompanionIsolation, ASleepingPluginDelaysNoOneAndIsEnded)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "another client waited";
     EXPECT_TRUE(sleeper.closedByServer(15)) << "a host that does not answer keeps its conversation";
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
-    EXPECT_NE(r.server->errors().find("did not answer within 2 s"), std::string::npos) << r.server->errors();
+    EXPECT_NE(r.server->errors().find("did not answer within 4 s"), std::string::npos) << r.server->errors();
     other.send("X");
     EXPECT_TRUE(childrenGone(r.server->pid(), 10)) << childStates(r.server->pid());
     EXPECT_EQ(r.server->terminate(), 0);
