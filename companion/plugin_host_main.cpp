@@ -127,7 +127,7 @@ void logLine(void*, int kind, const char* text)
 
 int fail(const std::string& why)
 {
-    server.send(host::failedFrame, why.data(), why.size());
+    server.send(host::failedFrame, why.data(), std::min(why.size(), host::smallFrameLimit));
     return 1;
 }
 
@@ -212,10 +212,9 @@ int main(int argc, char** argv)
         std::fputs("1000", score);
         std::fclose(score);
     }
-    rlim_t memory = std::strtoull(argv[5], nullptr, 10);
 #if !defined(__SANITIZE_ADDRESS__)
     // (The address sanitizer reserves terabytes of address space up front.)
-    if (memory > 0) {
+    if (rlim_t memory = std::strtoull(argv[5], nullptr, 10); memory > 0) {
         rlimit limit{memory, memory};
         setrlimit(RLIMIT_AS, &limit);
     }
