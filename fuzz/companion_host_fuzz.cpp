@@ -45,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static ChildProcesses children(log);
     log.toStandardError = false;
     replyLeft = 0;
+    io.restart();  // the last input's run left the loop without work, stopped
     int fds[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
         return 0;
