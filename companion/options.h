@@ -18,7 +18,9 @@ struct Limits {
     uint64_t replyMemoryTotal = uint64_t(64) << 20;  // the same for all clients together
     uint64_t spoolQuota = uint64_t(8) << 30;      // spool and plug-in temporary disk, all clients
     unsigned idleSeconds = 60;                    // no byte in either direction
-    unsigned messageSeconds = 600;                // from a message's first byte to its last
+    unsigned messageSeconds = 600;                // from a message's first byte to its last, and
+                                                  // for an isolated plug-in's answer
+    uint64_t pluginMemory = uint64_t(512) << 20;  // address space of a plug-in host process
 };
 
 struct Options {
@@ -28,6 +30,9 @@ struct Options {
     std::string uploads;     // the upload folder
     std::string spool;       // temporary files: spooled replies, plug-in files
     std::string plugins;     // the plug-in folder
+    // Plug-ins run in a host process per conversation: names separated by
+    // commas, "all" or "none".
+    std::string isolated = "drawing-properties";
     Limits limits;
 };
 
@@ -35,6 +40,9 @@ struct Options {
 // or nothing with EXIT_CODE set: 0 after --help or --version, 2 after a
 // message on standard error about a bad option, value or file.
 std::optional<Options> parseOptions(int argc, char** argv, int& exitCode);
+
+// Whether the plug-in called NAME runs in a host process of its own.
+bool isIsolated(const Options& options, const std::string& name);
 
 // "64M", "1G", "512K", "4096": bytes; nothing for anything else.
 std::optional<uint64_t> parseSize(const std::string& text);

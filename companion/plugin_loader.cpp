@@ -44,6 +44,7 @@ void PluginSet::load(const std::string& folder, EventLog& log)
         }
         handles_.push_back(handle);
         byName_[p->name] = p;
+        files_[p->name] = std::filesystem::absolute(file).string();
         log.note(EventKind::debug, std::string("plug-in ") + p->name + " " + p->version + " loaded from " +
                                        file.string());
     }
@@ -59,6 +60,12 @@ const pelund_companion_plugin* PluginSet::find(const std::string& name) const
 {
     auto found = byName_.find(name);
     return found == byName_.end() ? nullptr : found->second;
+}
+
+std::string PluginSet::fileOf(const std::string& name) const
+{
+    auto found = files_.find(name);
+    return found == files_.end() ? std::string() : found->second;
 }
 
 std::vector<std::string> PluginSet::describe() const

@@ -21,9 +21,12 @@ public:
     // The plug-in called NAME, or null.
     const pelund_companion_plugin* find(const std::string& name) const;
     std::vector<std::string> describe() const;
+    // The file the plug-in called NAME was loaded from.
+    std::string fileOf(const std::string& name) const;
 
 private:
     std::map<std::string, const pelund_companion_plugin*> byName_;
+    std::map<std::string, std::string> files_;
     std::vector<void*> handles_;
 };
 

@@ -1,6 +1,7 @@
 #include "companion/server.h"
 
 #include "companion/session.h"
+#include "companion/version.h"
 
 namespace pelund::companion {
 
@@ -8,8 +9,13 @@ Server::Server(asio::io_context& io, const Options& options, EventLog& log, Plug
                UploadFolder& uploads)
     : io_(io), options_(options), log_(log), plugins_(plugins), uploads_(uploads),
       budget_{options.limits.replyMemoryTotal, 0, options.limits.spoolQuota, 0, options.spool},
-      sweepTimer_(io), pauseTimer_(io)
+      children_(log), sweepTimer_(io), pauseTimer_(io)
 {
+}
+
+HostSettings Server::hostSettings(const pelund_companion_plugin& plugin) const
+{
+    return {pluginHostProgram(), plugins_.fileOf(plugin.name), plugin.name, options_.limits.pluginMemory};
 }
 
 bool Server::listen(const std::vector<asio::ip::address>& addresses, std::string& error)
@@ -105,6 +111,7 @@ void Server::sweep()
         all.push_back(s);
     for (auto& s : all)
         s->checkTimes(now);
+    children_.sweep();
     sweepTimer_.expires_after(std::chrono::seconds(1));
     sweepTimer_.async_wait([this](asio::error_code e) {
         if (!e && !stopped_)

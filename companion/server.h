@@ -2,11 +2,14 @@
 // accept, and a once-a-second sweep for idle and overdue clients. Accepts
 // in a loop with a backlog of SOMAXCONN; stops accepting while the
 // connection limit is reached or descriptors have run out, and resumes when
-// a session ends (or after a pause) instead of spinning.
+// a session ends (or after a pause) instead of spinning. The sweep also
+// reaps the plug-in host processes of ended conversations.
 #ifndef PELUND_COMPANION_SERVER_H
 #define PELUND_COMPANION_SERVER_H
 
+#include "companion/child_processes.h"
 #include "companion/event_log.h"
+#include "companion/host_conversation.h"
 #include "companion/options.h"
 #include "companion/plugin_loader.h"
 #include "companion/reply_queue.h"
@@ -42,6 +45,10 @@ public:
     const PluginSet& plugins() const { return plugins_; }
     const UploadFolder& uploadFolder() const { return uploads_; }
     ReplyBudget& budget() { return budget_; }
+    asio::io_context& io() { return io_; }
+    ChildProcesses& children() { return children_; }
+    // How to start a host process for PLUGIN.
+    HostSettings hostSettings(const pelund_companion_plugin& plugin) const;
     void sessionEnded(Session* session);
 
 private:
@@ -59,6 +66,7 @@ private:
     PluginSet& plugins_;
     UploadFolder& uploads_;
     ReplyBudget budget_;
+    ChildProcesses children_;  // outlives the sessions, which release their children
     std::vector<std::unique_ptr<Listener>> listeners_;
     std::map<Session*, std::shared_ptr<Session>> sessions_;
     asio::steady_timer sweepTimer_, pauseTimer_;

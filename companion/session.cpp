@@ -1,5 +1,6 @@
 #include "companion/session.h"
 
+#include "companion/host_conversation.h"
 #include "companion/server.h"
 #include "companion/version.h"
 #include "frame/byte_order.h"
@@ -76,16 +77,25 @@ void Session::stop(EventKind kind, const std::string& why)
 void Session::checkTimes(Clock::time_point now)
 {
     const Limits& limits = server_.options().limits;
+    // A client waiting for a plug-in host at work is not idle; the host has
+    // the message time to answer.
+    if (conversation_ && conversation_->answering())
+        lastActivity_ = now;
     if (now - lastActivity_ > std::chrono::seconds(limits.idleSeconds))
         stop(EventKind::error, "idle for " + std::to_string(limits.idleSeconds) + " s, dropped");
     else if (messageStarted_ && now - *messageStarted_ > std::chrono::seconds(limits.messageSeconds))
         stop(EventKind::error, "message not complete within " + std::to_string(limits.messageSeconds) +
                                    " s, dropped");
+    else if (conversation_ && conversation_->overdue(now, std::chrono::seconds(limits.messageSeconds)))
+        stop(EventKind::error, std::string("plug-in ") + plugin_->name + " did not answer within " +
+                                   std::to_string(limits.messageSeconds) + " s; conversation ended");
 }
 
 void Session::read()
 {
-    if (reading_ || !open_ || closing_ || replies_.size() > server_.options().limits.unreadOutput)
+    const Limits& limits = server_.options().limits;
+    if (reading_ || !open_ || closing_ || held_ || replies_.size() > limits.unreadOutput ||
+        (conversation_ && conversation_->unsent() > limits.replyMemory))
         return;
     reading_ = true;
     socket_.async_read_some(asio::buffer(input_), [self = shared_from_this()](asio::error_code error, size_t n) {
@@ -152,6 +162,8 @@ void Session::reply(const void* bytes, size_t length)
 {
     if (open_ && !replies_.append(bytes, length))
         stop(EventKind::error, "no room for replies (memory and spool quota used up), dropped");
+    // (Replies of a plug-in host process arrive outside the reading of the client.)
+    write();
 }
 
 void Session::begin(State state)
@@ -167,7 +179,7 @@ void Session::begin(State state)
 // Feeds arrived bytes through the message state machine.
 void Session::consume(const char* bytes, size_t length)
 {
-    while (length > 0 && open_ && !closing_) {
+    while (length > 0 && open_ && !closing_ && !held_) {
         size_t used = 1;
         char c = *bytes;
         switch (state_) {
@@ -176,7 +188,10 @@ void Session::consume(const char* bytes, size_t length)
             if (plugin_) {
                 if (c == wire::pluginClose) {
                     server_.log().note(EventKind::usage, "client " + peer_ + ": plug-in " + plugin_->name + " closed");
-                    closePlugin();
+                    // A host process still answering finishes first (see idle).
+                    held_ = conversation_->answering();
+                    if (!held_)
+                        closePlugin();
                 } else if (c == wire::pluginBytes || c == wire::pluginFile) {
                     begin(State::pluginHeader);
                 } else {
@@ -224,6 +239,18 @@ void Session::consume(const char* bytes, size_t length)
         bytes += used;
         length -= used;
     }
+    heldBytes_ = held_ ? bytes : nullptr;
+    heldLength_ = held_ ? length : 0;
+}
+
+void Session::resume()
+{
+    if (!held_ || !open_)
+        return;
+    held_ = false;
+    consume(heldBytes_, heldLength_);
+    write();
+    read();
 }
 
 size_t Session::consumeContent(const char* bytes, size_t length)
@@ -238,11 +265,11 @@ size_t Session::consumeContent(const char* bytes, size_t length)
         if (remaining_ == 0)
             finishUpload();
     } else {
-        if (n > 0 && !callPlugin("message_data", [&] { return plugin_->message_data(conversation_, bytes, n); }))
+        if (n > 0 && !callPlugin("message_data", [&] { return conversation_->data(bytes, n); }))
             return n;
         if (remaining_ == 0) {
             begin(State::kind);
-            callPlugin("message_end", [&] { return plugin_->message_end(conversation_); });
+            callPlugin("message_end", [&] { return conversation_->end(); });
         }
     }
     return n;
@@ -333,25 +360,66 @@ void Session::finishUpload()
 void Session::openPlugin(const std::string& name)
 {
     const pelund_companion_plugin* p = server_.plugins().find(name);
-    if (p) {
-        host_ = {this,
-                 replyBegin,
-                 replyWrite,
-                 pluginLog,
-                 server_.options().spool.c_str(),
-                 server_.options().limits.messageSize,
-                 server_.options().limits.spoolQuota};
-        conversation_ = p->open(&host_);
+    if (!p) {
+        opened(name, false);
+        return;
     }
-    if (!p || !conversation_) {
+    host_ = {this,
+             replyBegin,
+             replyWrite,
+             pluginLog,
+             server_.options().spool.c_str(),
+             server_.options().limits.messageSize,
+             server_.options().limits.spoolQuota};
+    plugin_ = p;
+    replyLeft_ = 0;
+    if (isIsolated(server_.options(), name)) {
+        // The client's next bytes wait until the host has the plug-in's answer.
+        HostConversation::Events events{
+            [this, name](bool accepted) {
+                opened(name, accepted);
+                resume();
+            },
+            [this](const std::string& why) {
+                stop(EventKind::error, std::string("plug-in ") + plugin_->name + " failed: " + why +
+                                           "; conversation ended");
+            },
+            [this] { read(); },
+            [this] {
+                // Closed by the client while the host was still answering.
+                if (held_ && state_ == State::kind && kind_ == wire::pluginClose) {
+                    closePlugin();
+                    resume();
+                }
+            }};
+        std::string error;
+        conversation_ = HostConversation::start(server_.io(), server_.children(), server_.hostSettings(*p),
+                                                host_, server_.options().limits.replyMemory, std::move(events),
+                                                error);
+        if (conversation_) {
+            held_ = true;
+            return;
+        }
+        server_.log().note(EventKind::error, "client " + peer_ + ": " + error);
+    } else if (void* state = p->open(&host_)) {
+        conversation_ = std::make_shared<InProcessConversation>(*p, state);
+    }
+    opened(name, conversation_ != nullptr);
+}
+
+void Session::opened(const std::string& name, bool accepted)
+{
+    if (!open_)
+        return;
+    if (!accepted) {
+        plugin_ = nullptr;
+        conversation_.reset();
         server_.log().note(EventKind::usage, "client " + peer_ + ": plug-in '" + name + "' refused");
         reply("NO", 2);
         return;
     }
-    plugin_ = p;
-    replyLeft_ = 0;
     server_.log().note(EventKind::usage, "client " + peer_ + ": plug-in " + name + " opened");
-    std::string ok = std::string("OK") + p->version;
+    std::string ok = std::string("OK") + plugin_->version;
     reply(ok.data(), ok.size());
 }
 
@@ -365,11 +433,11 @@ void Session::finishPluginHeader()
     }
     remaining_ = length;
     begin(State::pluginPayload);
-    if (!callPlugin("message_begin", [&] { return plugin_->message_begin(conversation_, kind_, length); }))
+    if (!callPlugin("message_begin", [&] { return conversation_->begin(kind_, length); }))
         return;
     if (length == 0) {
         begin(State::kind);
-        callPlugin("message_end", [&] { return plugin_->message_end(conversation_); });
+        callPlugin("message_end", [&] { return conversation_->end(); });
     }
 }
 
@@ -392,8 +460,8 @@ void Session::closePlugin()
         return;
     const pelund_companion_plugin* p = plugin_;
     plugin_ = nullptr;
-    p->close(conversation_);
-    conversation_ = nullptr;
+    if (auto c = std::move(conversation_))
+        c->close();
     if (open_ && replyLeft_ != 0)
         stop(EventKind::error, std::string("plug-in ") + p->name + " closed with a reply unfinished, dropped");
 }

@@ -6,6 +6,7 @@
 #ifndef PELUND_COMPANION_SESSION_H
 #define PELUND_COMPANION_SESSION_H
 
+#include "companion/conversation.h"
 #include "companion/event_log.h"
 #include "companion/reply_queue.h"
 #include "companion/upload_folder.h"
@@ -57,6 +58,10 @@ private:
     // Runs one plug-in callback; a failure ends the session. False when
     // the session has ended.
     bool callPlugin(const char* where, const std::function<int()>& call);
+    // The plug-in's answer to open: "OK" and its version, or "NO".
+    void opened(const std::string& name, bool accepted);
+    // Takes the bytes held back while a plug-in host was opening or finishing.
+    void resume();
     void reply(const void* bytes, size_t length);
     void closeAfterReplies();
 
@@ -70,6 +75,11 @@ private:
     std::vector<char> input_;
     ReplyQueue replies_;
     bool reading_ = false, writing_ = false, open_ = true, closing_ = false;
+    // While a plug-in host is opening, or finishing its answers before a
+    // close, the rest of the input waits here.
+    bool held_ = false;
+    const char* heldBytes_ = nullptr;
+    size_t heldLength_ = 0;
     Clock::time_point lastActivity_;
     std::optional<Clock::time_point> messageStarted_;
 
@@ -84,7 +94,7 @@ private:
     int uploadError_ = 0;
 
     const pelund_companion_plugin* plugin_ = nullptr;
-    void* conversation_ = nullptr;
+    std::shared_ptr<Conversation> conversation_;
     pelund_companion_host host_{};
     uint64_t replyLeft_ = 0;
     bool inPlugin_ = false;

@@ -14,6 +14,8 @@ constexpr const char* protocolVersionText = "5.1";
 // The installed plug-in folder, found from the program's own place so that
 // an installation can move (built in as a path relative to the program).
 std::string defaultPluginFolder();
+// The plug-in host program (companion-plugin-host), found the same way.
+std::string pluginHostProgram();
 
 }  // namespace pelund::companion
 

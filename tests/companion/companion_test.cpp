@@ -91,6 +91,47 @@ void expectOthersServed(const Running& r)
     EXPECT_LT(took, std::chrono::seconds(2)) << "another client waited";
 }
 
+// The state letters of the processes whose parent is PARENT (R, S, Z...).
+std::string childStates(pid_t parent)
+{
+    std::string states;
+    for (const auto& e : std::filesystem::directory_iterator("/proc")) {
+        std::string stat = testing_support::readFile(e.path().string() + "/stat");
+        size_t close = stat.rfind(')');
+        if (close == std::string::npos || close + 4 > stat.size())
+            continue;
+        char state = stat[close + 2];
+        if (std::atol(stat.c_str() + stat.find(' ', close + 3)) == long(parent))
+            states += state;
+    }
+    return states;
+}
+
+// Waits up to SECONDS for PARENT to have no child processes left.
+bool childrenGone(pid_t parent, int seconds)
+{
+    for (int k = 0; k < seconds * 10; ++k) {
+        if (childStates(parent).empty())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+// A server whose plug-in folder holds echo and the misbehaving plug-in,
+// the latter run in host processes.
+struct WithMisbehaving {
+    TempFolder plugins;
+    std::unique_ptr<Running> running;
+    explicit WithMisbehaving(std::vector<std::string> options = {})
+    {
+        std::filesystem::copy_file(PELUND_COMPANION_PLUGINS "/echo.so", plugins.file("echo.so"));
+        std::filesystem::copy_file(PELUND_MISBEHAVING_PLUGIN, plugins.file("misbehaving.so"));
+        options.insert(options.end(), {"--plugins", plugins.path(), "--isolated-plugins", "misbehaving"});
+        running = std::make_unique<Running>(options);
+    }
+};
+
 }  // namespace
 
 TEST(CompanionOptions, BadOptionsAndValuesExitTwo)
@@ -108,6 +149,8 @@ TEST(CompanionOptions, BadOptionsAndValuesExitTwo)
         {"--max-connections", "0"},
         {"--idle", "0"},
         {"--message-time", ""},
+        {"--plugin-memory", "lots"},
+        {"--isolated-plugins", ""},
         {"--bind", "no-such-host.invalid"},
         {"--config", folder.path() + "/missing.conf"},
         {"--config", config},
@@ -184,6 +227,22 @@ TEST(Companion, UploadsFollowedAtOnceByOtherMessages)
     EXPECT_EQ(namesIn(r.uploads.path()), (std::vector<std::string>{"first.bin", "second.bin"}));
 }
 
+void neverReading(Running& r)
+{
+    long before = r.server->residentKiB();
+    Client c(r.port());
+    ASSERT_EQ(c.openPlugin("echo"), "OK1.0.0");
+    timeval limit{1, 0};
+    setsockopt(c.fd(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    std::string message = "B" + le32(1 << 20) + pattern(1 << 20, 3);
+    int sent = 0;
+    while (sent < 64 && c.send(message))
+        ++sent;
+    EXPECT_LT(sent, 64) << "the server kept reading a client that reads nothing";
+    expectOthersServed(r);
+    EXPECT_LT(r.server->residentKiB() - before, 48 * 1024);
+}
+
 // Each case runs against a server of its own; afterwards other clients are
 // served at once and nothing is left behind in the upload folder.
 TEST(Companion, HostileClients)
@@ -212,21 +271,10 @@ TEST(Companion, HostileClients)
              Client c(r.port());
              EXPECT_TRUE(c.closedByServer(10));
          }},
-        {"never reading", {"--reply-memory", "256K", "--max-unread", "8M", "--spool-quota", "64M"},
-         [](Running& r) {
-             long before = r.server->residentKiB();
-             Client c(r.port());
-             ASSERT_EQ(c.openPlugin("echo"), "OK1.0.0");
-             timeval limit{1, 0};
-             setsockopt(c.fd(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-             std::string message = "B" + le32(1 << 20) + pattern(1 << 20, 3);
-             int sent = 0;
-             while (sent < 64 && c.send(message))
-                 ++sent;
-             EXPECT_LT(sent, 64) << "the server kept reading a client that reads nothing";
-             expectOthersServed(r);
-             EXPECT_LT(r.server->residentKiB() - before, 48 * 1024);
-         }},
+        {"never reading", {"--reply-memory", "256K", "--max-unread", "8M", "--spool-quota", "64M"}, neverReading},
+        {"never reading, echo in a host process",
+         {"--reply-memory", "256K", "--max-unread", "8M", "--spool-quota", "64M", "--isolated-plugins", "echo"},
+         neverReading},
         {"oversize upload", {"--max-upload", "1M"},
          [](Running& r) {
              Client c(r.port());
@@ -354,19 +402,91 @@ TEST(Companion, PluginsComeFromTheFolderAndAFailureEndsOnlyItsConversation)
     EXPECT_EQ(page.find("store"), std::string::npos);
 }
 
+// In the server's process and in a host process of its own.
 TEST(Companion, EchoSpoolsAReplyTheClientDoesNotReadYet)
 {
-    Running r({"--reply-memory", "64K", "--reply-memory-total", "1M"});
+    for (const char* isolated : {"none", "all"}) {
+        SCOPED_TRACE(isolated);
+        Running r({"--reply-memory", "64K", "--reply-memory-total", "1M", "--isolated-plugins", isolated});
+        ASSERT_TRUE(r.server->ready());
+        Client c(r.port());
+        ASSERT_EQ(c.openPlugin("echo"), "OK1.0.0");
+        std::string payload = pattern(48 << 20, 11);
+        // The whole message goes out before a byte of the reply is read.
+        ASSERT_TRUE(c.send("B" + le32(uint32_t(payload.size())) + payload));
+        std::string reply = c.receive(4 + payload.size(), 60);
+        ASSERT_EQ(reply.size(), 4 + payload.size());
+        EXPECT_EQ(reply.substr(0, 4), le32(uint32_t(payload.size())));
+        EXPECT_TRUE(reply.compare(4, std::string::npos, payload) == 0);
+        // A close right behind a message waits for its reply; what follows is read after it.
+        ASSERT_TRUE(c.send("B" + le32(5) + "hello" + "X" + "!version" + nul + "%echo" + nul));
+        EXPECT_EQ(c.receive(9), le32(5) + "hello");
+        EXPECT_EQ(c.receiveText(), "5.1" + nul);
+        EXPECT_EQ(c.receive(7), "OK1.0.0");
+        EXPECT_EQ(c.pluginRoundTrip("again"), "again");
+    }
+}
+
+// A plug-in in a host process that crashes, fails or runs out of its memory
+// ends its own conversation and nothing else; its host is reaped.
+TEST(CompanionIsolation, ACrashEndsOnlyItsOwnConversation)
+{
+    std::vector<std::string> hows{"crash", "abort", "fail"};
+#if !defined(__SANITIZE_ADDRESS__)
+    hows.push_back("grab");  // (the address sanitizer needs the address space unlimited)
+#endif
+    for (const std::string& how : hows) {
+        SCOPED_TRACE(how);
+        WithMisbehaving w({"--plugin-memory", "256M"});
+        Running& r = *w.running;
+        ASSERT_TRUE(r.server->ready());
+        Client echo(r.port());
+        ASSERT_EQ(echo.openPlugin("echo"), "OK1.0.0");
+        Client bad(r.port());
+        ASSERT_EQ(bad.openPlugin("misbehaving"), "OK0.0.1");
+        EXPECT_EQ(bad.pluginRoundTrip("fine so far"), "fine so far");
+        bad.send(std::string(1, 'B').append(le32(uint32_t(how.size()))).append(how));
+        EXPECT_TRUE(bad.closedByServer(10));
+        EXPECT_EQ(kill(r.server->pid(), 0), 0) << "the server ended";
+        EXPECT_EQ(echo.pluginRoundTrip("still here"), "still here");
+        expectOthersServed(r);
+        Client next(r.port());
+        ASSERT_EQ(next.openPlugin("misbehaving"), "OK0.0.1");
+        EXPECT_EQ(next.pluginRoundTrip("a new host"), "a new host");
+        EXPECT_NE(r.server->errors().find("conversation ended"), std::string::npos) << r.server->errors();
+        // Reaped by the server's once-a-second sweep at the latest.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        EXPECT_EQ(childStates(r.server->pid()).find('Z'), std::string::npos) << childStates(r.server->pid());
+        EXPECT_NE(r.server->errors().find("plug-in host for misbehaving"), std::string::npos) << r.server->errors();
+        next.send("X");
+        EXPECT_TRUE(childrenGone(r.server->pid(), 10)) << childStates(r.server->pid());
+    }
+}
+
+// A plug-in that sleeps in a host process holds up no other client and is
+// killed when it does not answer within the message time (its client,
+// waiting, is not dropped as idle before).
+TEST(CompanionIsolation, ASleepingPluginDelaysNoOneAndIsEnded)
+{
+    WithMisbehaving w({"--message-time", "4", "--idle", "2"});
+    Running& r = *w.running;
     ASSERT_TRUE(r.server->ready());
-    Client c(r.port());
-    ASSERT_EQ(c.openPlugin("echo"), "OK1.0.0");
-    std::string payload = pattern(48 << 20, 11);
-    // The whole message goes out before a byte of the reply is read.
-    ASSERT_TRUE(c.send("B" + le32(uint32_t(payload.size())) + payload));
-    std::string reply = c.receive(4 + payload.size(), 60);
-    ASSERT_EQ(reply.size(), 4 + payload.size());
-    EXPECT_EQ(reply.substr(0, 4), le32(uint32_t(payload.size())));
-    EXPECT_TRUE(reply.compare(4, std::string::npos, payload) == 0);
+    Client sleeper(r.port());
+    ASSERT_EQ(sleeper.openPlugin("misbehaving"), "OK0.0.1");
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(sleeper.send("B" + le32(5) + "sleep"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    expectOthersServed(r);
+    Client other(r.port());
+    ASSERT_EQ(other.openPlugin("misbehaving"), "OK0.0.1");
+    EXPECT_EQ(other.pluginRoundTrip("awake"), "awake");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "another client waited";
+    EXPECT_TRUE(sleeper.closedByServer(15)) << "a host that does not answer keeps its conversation";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_NE(r.server->errors().find("did not answer within 4 s"), std::string::npos) << r.server->errors();
+    other.send("X");
+    EXPECT_TRUE(childrenGone(r.server->pid(), 10)) << childStates(r.server->pid());
+    EXPECT_EQ(r.server->terminate(), 0);
 }
 
 TEST(Companion, StoreAndDrawingProperties)

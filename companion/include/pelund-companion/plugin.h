@@ -9,11 +9,16 @@
    times for an empty message) and message_end; close ends the conversation
    (on "X", when the client goes, or after a failure).
 
-   All calls for one conversation come from the server's event loop, one at
-   a time: a plug-in must not block, and must not keep the host pointer
-   beyond close. Every callback that returns int returns 0 for success; any
-   other value is a failure, which ends this conversation only: the server
-   closes the client's connection and calls close.
+   All calls for one conversation come one at a time from one thread: the
+   server's event loop, or, for a plug-in the server runs isolated, the
+   thread of a host process of its own for this one conversation
+   (companion-plugin-host; see docs/companion-plugins.md). In the server's
+   process a plug-in must not block; isolated it may, within the server's
+   message time. A plug-in must not keep the host pointer beyond close.
+   Every callback that returns int returns 0 for success; any other value
+   is a failure, which ends this conversation only: the server closes the
+   client's connection and calls close. Isolated, a crash or a kill ends
+   the conversation the same way (without close).
 
    Replies: reply_begin announces a reply of COUNT bytes (the client sees
    the count as an unsigned 32-bit number and then the bytes), reply_write
