@@ -90,6 +90,28 @@ constexpr size_t none = size_t(-1);
 template <class Ch>
 constexpr size_t setLimit = std::is_same_v<Ch, char> ? 255 : 511;
 
+// ASCII upper case of every 8-bit character, read from a table: comparing
+// two characters while ignoring case then takes no branch.
+constexpr struct UpperTable {
+    unsigned char of[256];
+    constexpr UpperTable() : of()
+    {
+        for (int c = 0; c < 256; ++c)
+            of[c] = (unsigned char)(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+} upperTable;
+
+// sameChar, with the 8-bit case rule read from the table.
+template <class Ch>
+inline bool sameCharFast(Ch a, Ch b, bool cs)
+{
+    if constexpr (std::is_same_v<Ch, char>)
+        return cs ? a == b
+                  : upperTable.of[(unsigned char)a] == upperTable.of[(unsigned char)b];
+    else
+        return sameChar(a, b, cs);
+}
+
 template <class Ch>
 bool isSpecial(Ch c, int level)
 {
@@ -276,10 +298,10 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
 // for a pattern of any other shape (nothing is lost: the caller then
 // matches from the start). Bracket sets and bars are what set the
 // flavours apart, so this holds for all of them.
-template <class Ch>
-int matchOneStar(const Ch* p, const Ch* s, int level, bool cs)
+template <bool cs, class Ch>
+int matchOneStarAs(const Ch* p, const Ch* s, int level)
 {
-    auto fits = [cs](Ch e, Ch c) { return e == '?' ? isAsciiAlnum(c) : sameChar(e, c, cs); };
+    auto fits = [](Ch e, Ch c) { return e == '?' ? isAsciiAlnum(c) : sameCharFast(e, c, cs); };
     auto other = [level](Ch e) { return (e == '[' && level >= 2) || (e == '|' && level >= 3); };
     size_t i = 0;
     for (;; ++i) {
@@ -308,11 +330,19 @@ int matchOneStar(const Ch* p, const Ch* s, int level, bool cs)
     size_t sn = head + strLen(s + head);
     if (sn - head < tn)
         return 0;
+    // From the last character on: names that differ mostly differ there
+    // ('.dgn' against '.pdf').
     const Ch* end = s + sn - tn;
-    for (size_t k = 0; k < tn; ++k)
+    for (size_t k = tn; k-- > 0;)
         if (!fits(tail[k], end[k]))
             return 0;
     return 1;
+}
+
+template <class Ch>
+int matchOneStar(const Ch* p, const Ch* s, int level, bool cs)
+{
+    return cs ? matchOneStarAs<true>(p, s, level) : matchOneStarAs<false>(p, s, level);
 }
 
 template <class Ch>
