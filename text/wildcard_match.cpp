@@ -112,6 +112,30 @@ inline bool sameCharFast(Ch a, Ch b, bool cs)
         return sameChar(a, b, cs);
 }
 
+// The length of the text at S, 8-bit text read inline in aligned blocks:
+// names are short, and a call to the C library costs as much as the scan.
+template <class Ch>
+inline size_t lengthOf(const Ch* s)
+{
+#if defined(PELUND_ALIGNED_BLOCKS)
+    if constexpr (std::is_same_v<Ch, char>) {
+        const __m128i zero = _mm_setzero_si128();
+        const size_t shift = blockOffset(s);
+        const char* block = s - shift;
+        unsigned ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(loadBlock(block), zero)));
+        ends >>= shift;
+        while (ends == 0) {
+            block += 16;
+            ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(loadBlock(block), zero)));
+            if (ends)
+                return size_t(block - s) + size_t(__builtin_ctz(ends));
+        }
+        return size_t(__builtin_ctz(ends));
+    }
+#endif
+    return strLen(s);
+}
+
 template <class Ch>
 bool isSpecial(Ch c, int level)
 {
@@ -259,7 +283,7 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
             if (tail == none)
                 tail = literalTailOf(p, pn, level);
             if (e == tail) {
-                size_t len = sn != none ? sn : j + strLen(s + j);
+                size_t len = sn != none ? sn : j + lengthOf(s + j);
                 size_t tn = pn - tail;
                 if (len - j < tn)
                     return false;
@@ -327,7 +351,7 @@ int matchOneStarAs(const Ch* p, const Ch* s, int level)
             return -1;
     if (tn == 0)
         return 1;
-    size_t sn = head + strLen(s + head);
+    size_t sn = head + lengthOf(s + head);
     if (sn - head < tn)
         return 0;
     // From the last character on: names that differ mostly differ there
