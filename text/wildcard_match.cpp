@@ -136,6 +136,35 @@ inline size_t lengthOf(const Ch* s)
     return strLen(s);
 }
 
+// The first place at or after S that holds A or B, or else the terminator.
+inline const char* findEitherOrEnd(const char* s, char a, char b)
+{
+#if defined(PELUND_ALIGNED_BLOCKS)
+    const __m128i zero = _mm_setzero_si128(), va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b);
+    auto hits = [&](const char* block) {
+        __m128i v = loadBlock(block);
+        __m128i any = _mm_or_si128(_mm_cmpeq_epi8(v, zero),
+                                   _mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)));
+        return unsigned(_mm_movemask_epi8(any));
+    };
+    const size_t shift = blockOffset(s);
+    const char* block = s - shift;
+    unsigned found = hits(block) >> shift;
+    if (found)
+        return s + __builtin_ctz(found);
+    for (;;) {
+        block += 16;
+        found = hits(block);
+        if (found)
+            return block + __builtin_ctz(found);
+    }
+#else
+    while (*s && *s != a && *s != b)
+        ++s;
+    return s;
+#endif
+}
+
 template <class Ch>
 bool isSpecial(Ch c, int level)
 {
@@ -259,15 +288,24 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
     // Resumes after the last star at STARJ or, when a plain character
     // follows the star, at the next place that holds that character.
     auto nextStart = [&] {
-        if (!isSpecial(p[starI], level))
-            while (!atEnd(starJ) && !sameChar(p[starI], s[starJ], cs))
+        const Ch c = p[starI];
+        bool scanned = isSpecial(c, level);
+        if constexpr (std::is_same_v<Ch, char>) {
+            if (!scanned && sn == none) {
+                char other = cs || !isAsciiLetter(c) ? c : char(c ^ 0x20);
+                starJ = size_t(findEitherOrEnd(s + starJ, c, other) - s);
+                scanned = true;
+            }
+        }
+        if (!scanned)
+            while (!atEnd(starJ) && !sameCharFast(c, s[starJ], cs))
                 ++starJ;
         i = starI;
         j = starJ;
     };
     // The literal head, compared straight away: most names fail here.
     while (i < pn && !isSpecial(p[i], level)) {
-        if (atEnd(j) || !sameChar(p[i], s[j], cs))
+        if (atEnd(j) || !sameCharFast(p[i], s[j], cs))
             return false;
         ++i;
         ++j;
@@ -288,7 +326,7 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
                 if (len - j < tn)
                     return false;
                 for (size_t k = 0; k < tn; ++k)
-                    if (!sameChar(p[tail + k], s[len - tn + k], cs))
+                    if (!sameCharFast(p[tail + k], s[len - tn + k], cs))
                         return false;
                 return true;
             }
@@ -782,6 +820,7 @@ struct CompiledPattern {
                     after = n;
                 }
             }
+            fits[i][0] &= ~uint64_t(1);  // the terminator is the end, no character
             if (after == none)
                 break;
             next[i] = uint8_t(after);
@@ -794,6 +833,15 @@ struct CompiledPattern {
     {
         auto u = static_cast<unsigned char>(c);
         return fits[i][u >> 6] >> (u & 63) & 1 ? next[i] : none;
+    }
+
+    // True when a string that starts with C (C is 0 for the empty string)
+    // cannot match: the pattern starts with an element that takes exactly
+    // one character, and not this one. Most names fail here.
+    bool rejectsFirst(char c) const
+    {
+        auto u = static_cast<unsigned char>(c);
+        return text()[0] != '*' && !(fits[0][u >> 6] >> (u & 63) & 1);
     }
 };
 
@@ -865,7 +913,8 @@ bool matchText(const char* pattern, const char* string, int level, bool caseSens
     const bool compilable = lv >= 1 && flavor != WildcardFlavor::Plus;
     if (compilable) {
         if (const CompiledPattern* c = compiledFor(pattern, lv, caseSensitive))
-            return greedyMatch(pattern, c->length, string, none, lv, caseSensitive, false,
+            return !c->rejectsFirst(string[0]) &&
+                   greedyMatch(pattern, c->length, string, none, lv, caseSensitive, false,
                                [c](size_t i, char ch, bool) { return c->step(i, ch); });
     }
     size_t pn = strLen(pattern);
