@@ -16,8 +16,9 @@
 //
 // Every choice is an OR, so the match is a question of reachability: does
 // some path of states lead to a success? A state met a second time can be
-// dropped, whatever the order of the search. After a step budget that only
-// hard patterns exhaust, entered states are remembered, which bounds the
+// dropped, whatever the order of the search. After a step budget of about
+// one pass over pattern and string, which only searches that come back to
+// the same places exhaust, entered states are remembered, which bounds the
 // work by the number of distinct states, |pattern| x |string|. Below the
 // budget nothing is recorded and the common case pays nothing.
 //
@@ -429,7 +430,7 @@ public:
     Matcher(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs,
             WildcardFlavor flavor)
         : p_(p), pn_(pn), s_(s), sn_(sn), level_(std::min(level, 3)), cs_(cs), flavor_(flavor),
-          budget_(1024 + 4 * (pn + sn))
+          budget_(64 + pn + sn)
     {
         literalTail_ = literalTailOf(p_, pn_, level_);
     }
@@ -588,13 +589,24 @@ private:
         }
     }
 
-    bool literalEqual(size_t i, size_t j) const
+    // An alternative without special characters matches only its own text.
+    bool isPlain(const Ch* alt, size_t n) const
     {
-        for (; i < pn_; ++i, ++j)
-            if (!sameChar(p_[i], s_[j], cs_))
+        for (size_t k = 0; k < n; ++k)
+            if (special(alt[k]))
                 return false;
         return true;
     }
+
+    bool sameText(const Ch* a, const Ch* b, size_t n) const
+    {
+        for (size_t k = 0; k < n; ++k)
+            if (!sameCharFast(a[k], b[k], cs_))
+                return false;
+        return true;
+    }
+
+    bool literalEqual(size_t i, size_t j) const { return sameText(p_ + i, s_ + j, pn_ - i); }
 
     // A bracket at I: a set, a negated set or (level 3) a comma list.
     Step bracket(size_t i, size_t j, uint8_t mode)
@@ -642,7 +654,8 @@ private:
                     if (plusRules(mode))
                         len = alternativeLengthOf(alt, an, nullptr);
                 if (len >= 0 && size_t(len) <= rest &&
-                    matchAny(alt, an, s_ + j, size_t(len), level_, cs_, sub)) {
+                    (isPlain(alt, an) ? size_t(len) == an && sameText(alt, s_ + j, an)
+                                      : matchAny(alt, an, s_ + j, size_t(len), level_, cs_, sub))) {
                     matched = true;
                     taken = size_t(len);
                 }
