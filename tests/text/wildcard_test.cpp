@@ -115,6 +115,8 @@ TEST(Wildcards, PlusIsPermissiveInsideItsOwnSets)
     // An alternative takes the length it counts for: 'a-c' stands for one.
     EXPECT_EQ(psString_matchWithWildcardsPlus("[a-c,zz]", "a-c", 3, 1), 0);
     EXPECT_EQ(psString_matchWithWildcards("[a-c,zz]", "a-c", 3, 1), 1);
+    // ... even where its own text would fit the name.
+    EXPECT_EQ(psString_matchWithWildcardsPlus("[a-c,zz]-c", "a-c", 3, 1), 0);
 }
 
 // The exhaustive comparison: every pattern and string from the special
