@@ -862,27 +862,32 @@ struct CompiledPattern {
 // exact bytes of the pattern with the level and case flag, compared in full
 // on every call, so a hit answers exactly as reading the pattern would; the
 // number of entries is fixed. A pattern is compiled on its second use, so
-// callers that never repeat a pattern pay only the comparison.
-constexpr size_t compiledSlots = 4;
-thread_local CompiledPattern compiledPatterns[compiledSlots];
-thread_local size_t compiledUsed = 0, compiledNext = 0, compiledLast = 0;
+// callers that never repeat a pattern pay only the comparison. All of it is
+// one thread-local object, so that a call finds it once.
+struct RememberedPatterns {
+    static constexpr size_t slots = 4;
+    CompiledPattern entries[slots];
+    size_t used = 0, next = 0, last = 0;
+};
+thread_local RememberedPatterns remembered;
 
 // The compiled entry for P, or null when P is not among the entries.
 const CompiledPattern* compiledFor(const char* p, int level, bool cs)
 {
-    auto use = [](size_t slot) {
-        CompiledPattern& e = compiledPatterns[slot];
+    RememberedPatterns& r = remembered;
+    auto use = [&r](size_t slot) {
+        CompiledPattern& e = r.entries[slot];
         if (!e.compiled)
             e.compile();
-        compiledLast = slot;
+        r.last = slot;
         return &e;
     };
-    if (compiledUsed == 0)
+    if (r.used == 0)
         return nullptr;
-    if (compiledPatterns[compiledLast].holds(p, level, cs))
-        return use(compiledLast);
-    for (size_t slot = 0; slot < compiledUsed; ++slot)
-        if (slot != compiledLast && compiledPatterns[slot].holds(p, level, cs))
+    if (r.entries[r.last].holds(p, level, cs))
+        return use(r.last);
+    for (size_t slot = 0; slot < r.used; ++slot)
+        if (slot != r.last && r.entries[slot].holds(p, level, cs))
             return use(slot);
     return nullptr;
 }
@@ -890,10 +895,11 @@ const CompiledPattern* compiledFor(const char* p, int level, bool cs)
 // Makes P an entry, in place of the oldest one.
 void remember(const char* p, size_t pn, int level, bool cs)
 {
-    CompiledPattern& e = compiledPatterns[compiledNext];
-    compiledNext = (compiledNext + 1) % compiledSlots;
-    if (compiledUsed < compiledSlots)
-        ++compiledUsed;
+    RememberedPatterns& r = remembered;
+    CompiledPattern& e = r.entries[r.next];
+    r.next = (r.next + 1) % RememberedPatterns::slots;
+    if (r.used < RememberedPatterns::slots)
+        ++r.used;
     std::memcpy(e.text(), p, pn);
     std::memset(e.text() + pn, 0, CompiledPattern::maxLength + 16 - pn);
     e.length = pn;
