@@ -875,20 +875,20 @@ thread_local RememberedPatterns remembered;
 const CompiledPattern* compiledFor(const char* p, int level, bool cs)
 {
     RememberedPatterns& r = remembered;
-    auto use = [&r](size_t slot) {
+    // The entry used last answers most calls; it is compiled unless it was
+    // replaced since.
+    CompiledPattern& last = r.entries[r.last];
+    if (last.compiled && last.holds(p, level, cs))
+        return &last;
+    for (size_t slot = 0; slot < r.used; ++slot) {
         CompiledPattern& e = r.entries[slot];
-        if (!e.compiled)
-            e.compile();
-        r.last = slot;
-        return &e;
-    };
-    if (r.used == 0)
-        return nullptr;
-    if (r.entries[r.last].holds(p, level, cs))
-        return use(r.last);
-    for (size_t slot = 0; slot < r.used; ++slot)
-        if (slot != r.last && r.entries[slot].holds(p, level, cs))
-            return use(slot);
+        if (e.holds(p, level, cs)) {
+            if (!e.compiled)
+                e.compile();
+            r.last = slot;
+            return &e;
+        }
+    }
     return nullptr;
 }
 
