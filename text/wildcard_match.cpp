@@ -922,24 +922,41 @@ bool matchRange(const char16_t* pattern, size_t pn, const char16_t* string, size
     return matchAny(pattern, pn, string, sn, level, caseSensitive, flavor);
 }
 
+namespace {
+
+// A remembered pattern past its first element. Kept out of line, with the
+// reading of new patterns, so that the calls that end at the first
+// character run through a small function.
+[[gnu::noinline]] bool matchCompiled(const CompiledPattern* c, const char* string)
+{
+    return greedyMatch(c->text(), c->length, string, none, c->level, c->cs, false,
+                       [c](size_t i, char ch, bool) { return c->step(i, ch); });
+}
+
+[[gnu::noinline]] bool matchRead(const char* pattern, const char* string, int level,
+                                 bool caseSensitive, WildcardFlavor flavor, bool compilable)
+{
+    const int lv = std::min(level, 3);
+    size_t pn = strLen(pattern);
+    if (compilable && pn <= CompiledPattern::maxLength && takesSingleCharacters(pattern, pn, lv))
+        remember(pattern, pn, lv, caseSensitive);
+    return matchAny(pattern, pn, string, none, level, caseSensitive, flavor);
+}
+
+}  // namespace
+
 bool matchText(const char* pattern, const char* string, int level, bool caseSensitive,
                WildcardFlavor flavor)
 {
     int quick = level >= 1 ? matchOneStar(pattern, string, level, caseSensitive) : -1;
     if (quick >= 0)
         return quick == 1;
-    const int lv = std::min(level, 3);
-    const bool compilable = lv >= 1 && flavor != WildcardFlavor::Plus;
+    const bool compilable = level >= 1 && flavor != WildcardFlavor::Plus;
     if (compilable) {
-        if (const CompiledPattern* c = compiledFor(pattern, lv, caseSensitive))
-            return !c->rejectsFirst(string[0]) &&
-                   greedyMatch(pattern, c->length, string, none, lv, caseSensitive, false,
-                               [c](size_t i, char ch, bool) { return c->step(i, ch); });
+        if (const CompiledPattern* c = compiledFor(pattern, std::min(level, 3), caseSensitive))
+            return !c->rejectsFirst(string[0]) && matchCompiled(c, string);
     }
-    size_t pn = strLen(pattern);
-    if (compilable && pn <= CompiledPattern::maxLength && takesSingleCharacters(pattern, pn, lv))
-        remember(pattern, pn, lv, caseSensitive);
-    return matchAny(pattern, pn, string, none, level, caseSensitive, flavor);
+    return matchRead(pattern, string, level, caseSensitive, flavor, compilable);
 }
 
 bool matchText(const char16_t* pattern, const char16_t* string, int level, bool caseSensitive,
