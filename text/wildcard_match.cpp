@@ -16,8 +16,9 @@
 //
 // Every choice is an OR, so the match is a question of reachability: does
 // some path of states lead to a success? A state met a second time can be
-// dropped, whatever the order of the search. After a step budget that only
-// hard patterns exhaust, entered states are remembered, which bounds the
+// dropped, whatever the order of the search. After a step budget of about
+// one pass over pattern and string, which only searches that come back to
+// the same places exhaust, entered states are remembered, which bounds the
 // work by the number of distinct states, |pattern| x |string|. Below the
 // budget nothing is recorded and the common case pays nothing.
 //
@@ -89,6 +90,81 @@ constexpr size_t none = size_t(-1);
 
 template <class Ch>
 constexpr size_t setLimit = std::is_same_v<Ch, char> ? 255 : 511;
+
+// ASCII upper case of every 8-bit character, read from a table: comparing
+// two characters while ignoring case then takes no branch.
+constexpr struct UpperTable {
+    unsigned char of[256];
+    constexpr UpperTable() : of()
+    {
+        for (int c = 0; c < 256; ++c)
+            of[c] = (unsigned char)(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+} upperTable;
+
+// sameChar, with the 8-bit case rule read from the table.
+template <class Ch>
+inline bool sameCharFast(Ch a, Ch b, bool cs)
+{
+    if constexpr (std::is_same_v<Ch, char>)
+        return cs ? a == b
+                  : upperTable.of[(unsigned char)a] == upperTable.of[(unsigned char)b];
+    else
+        return sameChar(a, b, cs);
+}
+
+// The length of the text at S, 8-bit text read inline in aligned blocks:
+// names are short, and a call to the C library costs as much as the scan.
+template <class Ch>
+inline size_t lengthOf(const Ch* s)
+{
+#if defined(PELUND_ALIGNED_BLOCKS)
+    if constexpr (std::is_same_v<Ch, char>) {
+        const __m128i zero = _mm_setzero_si128();
+        const size_t shift = blockOffset(s);
+        const char* block = s - shift;
+        unsigned ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(loadBlock(block), zero)));
+        ends >>= shift;
+        while (ends == 0) {
+            block += 16;
+            ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(loadBlock(block), zero)));
+            if (ends)
+                return size_t(block - s) + size_t(__builtin_ctz(ends));
+        }
+        return size_t(__builtin_ctz(ends));
+    }
+#endif
+    return strLen(s);
+}
+
+// The first place at or after S that holds A or B, or else the terminator.
+inline const char* findEitherOrEnd(const char* s, char a, char b)
+{
+#if defined(PELUND_ALIGNED_BLOCKS)
+    const __m128i zero = _mm_setzero_si128(), va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b);
+    auto hits = [&](const char* block) {
+        __m128i v = loadBlock(block);
+        __m128i any = _mm_or_si128(_mm_cmpeq_epi8(v, zero),
+                                   _mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)));
+        return unsigned(_mm_movemask_epi8(any));
+    };
+    const size_t shift = blockOffset(s);
+    const char* block = s - shift;
+    unsigned found = hits(block) >> shift;
+    if (found)
+        return s + __builtin_ctz(found);
+    for (;;) {
+        block += 16;
+        found = hits(block);
+        if (found)
+            return block + __builtin_ctz(found);
+    }
+#else
+    while (*s && *s != a && *s != b)
+        ++s;
+    return s;
+#endif
+}
 
 template <class Ch>
 bool isSpecial(Ch c, int level)
@@ -213,15 +289,24 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
     // Resumes after the last star at STARJ or, when a plain character
     // follows the star, at the next place that holds that character.
     auto nextStart = [&] {
-        if (!isSpecial(p[starI], level))
-            while (!atEnd(starJ) && !sameChar(p[starI], s[starJ], cs))
+        const Ch c = p[starI];
+        bool scanned = isSpecial(c, level);
+        if constexpr (std::is_same_v<Ch, char>) {
+            if (!scanned && sn == none) {
+                char other = cs || !isAsciiLetter(c) ? c : char(c ^ 0x20);
+                starJ = size_t(findEitherOrEnd(s + starJ, c, other) - s);
+                scanned = true;
+            }
+        }
+        if (!scanned)
+            while (!atEnd(starJ) && !sameCharFast(c, s[starJ], cs))
                 ++starJ;
         i = starI;
         j = starJ;
     };
     // The literal head, compared straight away: most names fail here.
     while (i < pn && !isSpecial(p[i], level)) {
-        if (atEnd(j) || !sameChar(p[i], s[j], cs))
+        if (atEnd(j) || !sameCharFast(p[i], s[j], cs))
             return false;
         ++i;
         ++j;
@@ -237,12 +322,12 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
             if (tail == none)
                 tail = literalTailOf(p, pn, level);
             if (e == tail) {
-                size_t len = sn != none ? sn : j + strLen(s + j);
+                size_t len = sn != none ? sn : j + lengthOf(s + j);
                 size_t tn = pn - tail;
                 if (len - j < tn)
                     return false;
                 for (size_t k = 0; k < tn; ++k)
-                    if (!sameChar(p[tail + k], s[len - tn + k], cs))
+                    if (!sameCharFast(p[tail + k], s[len - tn + k], cs))
                         return false;
                 return true;
             }
@@ -276,10 +361,10 @@ bool greedyMatch(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool
 // for a pattern of any other shape (nothing is lost: the caller then
 // matches from the start). Bracket sets and bars are what set the
 // flavours apart, so this holds for all of them.
-template <class Ch>
-int matchOneStar(const Ch* p, const Ch* s, int level, bool cs)
+template <bool cs, class Ch>
+int matchOneStarAs(const Ch* p, const Ch* s, int level)
 {
-    auto fits = [cs](Ch e, Ch c) { return e == '?' ? isAsciiAlnum(c) : sameChar(e, c, cs); };
+    auto fits = [](Ch e, Ch c) { return e == '?' ? isAsciiAlnum(c) : sameCharFast(e, c, cs); };
     auto other = [level](Ch e) { return (e == '[' && level >= 2) || (e == '|' && level >= 3); };
     size_t i = 0;
     for (;; ++i) {
@@ -305,14 +390,22 @@ int matchOneStar(const Ch* p, const Ch* s, int level, bool cs)
             return -1;
     if (tn == 0)
         return 1;
-    size_t sn = head + strLen(s + head);
+    size_t sn = head + lengthOf(s + head);
     if (sn - head < tn)
         return 0;
+    // From the last character on: names that differ mostly differ there
+    // ('.dgn' against '.pdf').
     const Ch* end = s + sn - tn;
-    for (size_t k = 0; k < tn; ++k)
+    for (size_t k = tn; k-- > 0;)
         if (!fits(tail[k], end[k]))
             return 0;
     return 1;
+}
+
+template <class Ch>
+int matchOneStar(const Ch* p, const Ch* s, int level, bool cs)
+{
+    return cs ? matchOneStarAs<true>(p, s, level) : matchOneStarAs<false>(p, s, level);
 }
 
 template <class Ch>
@@ -337,7 +430,7 @@ public:
     Matcher(const Ch* p, size_t pn, const Ch* s, size_t sn, int level, bool cs,
             WildcardFlavor flavor)
         : p_(p), pn_(pn), s_(s), sn_(sn), level_(std::min(level, 3)), cs_(cs), flavor_(flavor),
-          budget_(1024 + 4 * (pn + sn))
+          budget_(64 + pn + sn)
     {
         literalTail_ = literalTailOf(p_, pn_, level_);
     }
@@ -496,13 +589,24 @@ private:
         }
     }
 
-    bool literalEqual(size_t i, size_t j) const
+    // An alternative without special characters matches only its own text.
+    bool isPlain(const Ch* alt, size_t n) const
     {
-        for (; i < pn_; ++i, ++j)
-            if (!sameChar(p_[i], s_[j], cs_))
+        for (size_t k = 0; k < n; ++k)
+            if (special(alt[k]))
                 return false;
         return true;
     }
+
+    bool sameText(const Ch* a, const Ch* b, size_t n) const
+    {
+        for (size_t k = 0; k < n; ++k)
+            if (!sameCharFast(a[k], b[k], cs_))
+                return false;
+        return true;
+    }
+
+    bool literalEqual(size_t i, size_t j) const { return sameText(p_ + i, s_ + j, pn_ - i); }
 
     // A bracket at I: a set, a negated set or (level 3) a comma list.
     Step bracket(size_t i, size_t j, uint8_t mode)
@@ -550,7 +654,8 @@ private:
                     if (plusRules(mode))
                         len = alternativeLengthOf(alt, an, nullptr);
                 if (len >= 0 && size_t(len) <= rest &&
-                    matchAny(alt, an, s_ + j, size_t(len), level_, cs_, sub)) {
+                    (isPlain(alt, an) ? size_t(len) == an && sameText(alt, s_ + j, an)
+                                      : matchAny(alt, an, s_ + j, size_t(len), level_, cs_, sub))) {
                     matched = true;
                     taken = size_t(len);
                 }
@@ -728,6 +833,7 @@ struct CompiledPattern {
                     after = n;
                 }
             }
+            fits[i][0] &= ~uint64_t(1);  // the terminator is the end, no character
             if (after == none)
                 break;
             next[i] = uint8_t(after);
@@ -741,44 +847,59 @@ struct CompiledPattern {
         auto u = static_cast<unsigned char>(c);
         return fits[i][u >> 6] >> (u & 63) & 1 ? next[i] : none;
     }
+
+    // True when a string that starts with C (C is 0 for the empty string)
+    // cannot match: the pattern starts with an element that takes exactly
+    // one character, and not this one. Most names fail here.
+    bool rejectsFirst(char c) const
+    {
+        auto u = static_cast<unsigned char>(c);
+        return text()[0] != '*' && !(fits[0][u >> 6] >> (u & 63) & 1);
+    }
 };
 
 // The last few patterns this thread matched by greedyMatch. An entry is the
 // exact bytes of the pattern with the level and case flag, compared in full
 // on every call, so a hit answers exactly as reading the pattern would; the
 // number of entries is fixed. A pattern is compiled on its second use, so
-// callers that never repeat a pattern pay only the comparison.
-constexpr size_t compiledSlots = 4;
-thread_local CompiledPattern compiledPatterns[compiledSlots];
-thread_local size_t compiledUsed = 0, compiledNext = 0, compiledLast = 0;
+// callers that never repeat a pattern pay only the comparison. All of it is
+// one thread-local object, so that a call finds it once.
+struct RememberedPatterns {
+    static constexpr size_t slots = 4;
+    CompiledPattern entries[slots];
+    size_t used = 0, next = 0, last = 0;
+};
+thread_local RememberedPatterns remembered;
 
 // The compiled entry for P, or null when P is not among the entries.
 const CompiledPattern* compiledFor(const char* p, int level, bool cs)
 {
-    auto use = [](size_t slot) {
-        CompiledPattern& e = compiledPatterns[slot];
-        if (!e.compiled)
-            e.compile();
-        compiledLast = slot;
-        return &e;
-    };
-    if (compiledUsed == 0)
-        return nullptr;
-    if (compiledPatterns[compiledLast].holds(p, level, cs))
-        return use(compiledLast);
-    for (size_t slot = 0; slot < compiledUsed; ++slot)
-        if (slot != compiledLast && compiledPatterns[slot].holds(p, level, cs))
-            return use(slot);
+    RememberedPatterns& r = remembered;
+    // The entry used last answers most calls; it is compiled unless it was
+    // replaced since.
+    CompiledPattern& last = r.entries[r.last];
+    if (last.compiled && last.holds(p, level, cs))
+        return &last;
+    for (size_t slot = 0; slot < r.used; ++slot) {
+        CompiledPattern& e = r.entries[slot];
+        if (e.holds(p, level, cs)) {
+            if (!e.compiled)
+                e.compile();
+            r.last = slot;
+            return &e;
+        }
+    }
     return nullptr;
 }
 
 // Makes P an entry, in place of the oldest one.
 void remember(const char* p, size_t pn, int level, bool cs)
 {
-    CompiledPattern& e = compiledPatterns[compiledNext];
-    compiledNext = (compiledNext + 1) % compiledSlots;
-    if (compiledUsed < compiledSlots)
-        ++compiledUsed;
+    RememberedPatterns& r = remembered;
+    CompiledPattern& e = r.entries[r.next];
+    r.next = (r.next + 1) % RememberedPatterns::slots;
+    if (r.used < RememberedPatterns::slots)
+        ++r.used;
     std::memcpy(e.text(), p, pn);
     std::memset(e.text() + pn, 0, CompiledPattern::maxLength + 16 - pn);
     e.length = pn;
@@ -801,23 +922,41 @@ bool matchRange(const char16_t* pattern, size_t pn, const char16_t* string, size
     return matchAny(pattern, pn, string, sn, level, caseSensitive, flavor);
 }
 
+namespace {
+
+// A remembered pattern past its first element. Kept out of line, with the
+// reading of new patterns, so that the calls that end at the first
+// character run through a small function.
+[[gnu::noinline]] bool matchCompiled(const CompiledPattern* c, const char* string)
+{
+    return greedyMatch(c->text(), c->length, string, none, c->level, c->cs, false,
+                       [c](size_t i, char ch, bool) { return c->step(i, ch); });
+}
+
+[[gnu::noinline]] bool matchRead(const char* pattern, const char* string, int level,
+                                 bool caseSensitive, WildcardFlavor flavor, bool compilable)
+{
+    const int lv = std::min(level, 3);
+    size_t pn = strLen(pattern);
+    if (compilable && pn <= CompiledPattern::maxLength && takesSingleCharacters(pattern, pn, lv))
+        remember(pattern, pn, lv, caseSensitive);
+    return matchAny(pattern, pn, string, none, level, caseSensitive, flavor);
+}
+
+}  // namespace
+
 bool matchText(const char* pattern, const char* string, int level, bool caseSensitive,
                WildcardFlavor flavor)
 {
     int quick = level >= 1 ? matchOneStar(pattern, string, level, caseSensitive) : -1;
     if (quick >= 0)
         return quick == 1;
-    const int lv = std::min(level, 3);
-    const bool compilable = lv >= 1 && flavor != WildcardFlavor::Plus;
+    const bool compilable = level >= 1 && flavor != WildcardFlavor::Plus;
     if (compilable) {
-        if (const CompiledPattern* c = compiledFor(pattern, lv, caseSensitive))
-            return greedyMatch(pattern, c->length, string, none, lv, caseSensitive, false,
-                               [c](size_t i, char ch, bool) { return c->step(i, ch); });
+        if (const CompiledPattern* c = compiledFor(pattern, std::min(level, 3), caseSensitive))
+            return !c->rejectsFirst(string[0]) && matchCompiled(c, string);
     }
-    size_t pn = strLen(pattern);
-    if (compilable && pn <= CompiledPattern::maxLength && takesSingleCharacters(pattern, pn, lv))
-        remember(pattern, pn, lv, caseSensitive);
-    return matchAny(pattern, pn, string, none, level, caseSensitive, flavor);
+    return matchRead(pattern, string, level, caseSensitive, flavor, compilable);
 }
 
 bool matchText(const char16_t* pattern, const char16_t* string, int level, bool caseSensitive,

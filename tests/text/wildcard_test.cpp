@@ -115,6 +115,8 @@ TEST(Wildcards, PlusIsPermissiveInsideItsOwnSets)
     // An alternative takes the length it counts for: 'a-c' stands for one.
     EXPECT_EQ(psString_matchWithWildcardsPlus("[a-c,zz]", "a-c", 3, 1), 0);
     EXPECT_EQ(psString_matchWithWildcards("[a-c,zz]", "a-c", 3, 1), 1);
+    // ... even where its own text would fit the name.
+    EXPECT_EQ(psString_matchWithWildcardsPlus("[a-c,zz]-c", "a-c", 3, 1), 0);
 }
 
 // The exhaustive comparison: every pattern and string from the special
@@ -188,6 +190,50 @@ TEST(Wildcards, ShortRoadAgreesWithTheSearchAndTheReference)
     }
 }
 
+// Names of every length to past four blocks, at every alignment, against
+// the shapes with a road of their own: one star (the tail read from the
+// end, case folded through a table), remembered patterns (the first element
+// tested alone, a plain character after a star found a block at a time) and
+// searches that remember states (lists and bars on long names). Case pairs
+// and their neighbours ('@' and '`', '[' and '{', 0xC4 and 0xE4) must fold
+// only where ASCII letters do. Each pattern is matched many times in a row,
+// so the exported matcher answers from its remembered form; the range form
+// always reads the pattern, and short names go to the reference too.
+TEST(Wildcards, FastRoadsAgreeOnNamesOfEveryLengthAndPlace)
+{
+    const char* patterns[] = {"*.dgn", "*.DgN", "plan*", "p?an-*.d?n", "*{", "*@", "*\xe4",
+                              "*-*x", "[a-p]*-0[2-9].*", "?*Q*", "*a*A", "[^a]*", "x*{*",
+                              "*[ab,ba]*[ab,ba]*|b", "*[ab,-0,d?n]*|x", "[^ab,b]*a|",
+                              "*a||b*[a-c,dgn]", "[A,a]*|.dgn"};
+    const std::string letters = "aAbBxXqQ-0.dgnDGN{[@`\xe4\xc4|";
+    std::mt19937 rng(20261214);
+    char buffer[16 + 80];
+    for (const char* p : patterns) {
+        for (int round = 0; round < 600; ++round) {
+            size_t len = rng() % 70, at = rng() % 16;
+            std::string s;
+            for (size_t k = 0; k < len; ++k)
+                s += letters[rng() % letters.size()];
+            std::memcpy(buffer + at, s.c_str(), len + 1);
+            const char* name = buffer + at;
+            int level = int(rng() % 3) + 1, cs = int(rng() % 2);
+            if (len <= 16) {
+                expectAllAgree(p, s, level, cs);
+                if (::testing::Test::HasFatalFailure())
+                    return;
+            }
+            bool read = pelund::matchRange(p, std::strlen(p), s.c_str(), len, level, cs != 0,
+                                           pelund::WildcardFlavor::Standard);
+            ASSERT_EQ(psString_matchWithWildcards(p, name, level, cs) == 1, read)
+                << "pattern '" << p << "' string '" << s << "' level " << level << " case " << cs;
+            ASSERT_EQ(psString_matchWithWildcardsExtW(widen(p).c_str(), widen(s).c_str(), level,
+                                                      cs) == 1,
+                      read)
+                << "pattern '" << p << "' string '" << s << "' level " << level << " case " << cs;
+        }
+    }
+}
+
 // The exported matcher keeps the last few patterns it read, compiled; the
 // range form always reads the pattern. Sequences that hit, miss and evict
 // entries (more patterns than entries, the same bytes at another level or
@@ -200,10 +246,11 @@ TEST(Wildcards, RememberedPatternsAnswerAsReadOnes)
     const std::string patterns[] = {"[a-p]*-0[2-9].*", "[a-q]*-0[2-9].*", "[a-p]*-0[2-8].*",
                                     prefix + "[a-c]*", prefix + "[a-d]*", prefix + "[^a-c]?",
                                     prefix + "12345[a]", prefix + "123456[a]", "*[!-]?",
-                                    "[A-p]", "?[]", "[a-"};
+                                    "[A-p]", "?[]", "[a-", "[^a]*", "?*b"};
     const std::string names[] = {"plan-03.dgn", "plan-01.dgn", "q-09.x", "x-02.pdf",
                                  prefix + "b", prefix + "dz", prefix + "Ab", prefix + "12345a",
-                                 prefix + "123456a", "b", "B", "Q", "a!b", "a]", "[", "a"};
+                                 prefix + "123456a", "b", "B", "Q", "a!b", "a]", "[", "a",
+                                 ""};
     std::mt19937 rng(20261213);
     char buffer[80];
     for (int round = 0; round < 20000; ++round) {
