@@ -42,18 +42,19 @@ std::optional<uint64_t> parseSize(const std::string& text)
 
 bool isIsolated(const Options& options, const std::string& name)
 {
-    if (options.isolated == "all")
-        return true;
-    for (size_t at = 0; at <= options.isolated.size();) {
-        size_t comma = std::min(options.isolated.find(',', at), options.isolated.size());
-        std::string item = options.isolated.substr(at, comma - at);
+    const std::string& list = options.inProcess;
+    if (list == "all")
+        return false;
+    for (size_t at = 0; at <= list.size();) {
+        size_t comma = std::min(list.find(',', at), list.size());
+        std::string item = list.substr(at, comma - at);
         item.erase(0, item.find_first_not_of(' '));
         item.erase(item.find_last_not_of(' ') + 1);
         if (item == name)
-            return true;
+            return false;
         at = comma + 1;
     }
-    return false;
+    return true;
 }
 
 namespace {
@@ -99,9 +100,9 @@ std::vector<Setting> settings()
          [](Options& o, const std::string& t) { return storeText(t, o.spool); }},
         {"plugins", "plug-in folder",
          [](Options& o, const std::string& t) { return storeText(t, o.plugins); }},
-        {"isolated-plugins", "plug-ins run in a process per conversation: names separated by commas, "
-                             "all or none (default: drawing-properties)",
-         [](Options& o, const std::string& t) { return storeText(t, o.isolated); }},
+        {"in-process-plugins", "plug-ins run inside the server, every other one in a process per "
+                               "conversation: names separated by commas, all or none (default: echo,store)",
+         [](Options& o, const std::string& t) { return storeText(t, o.inProcess); }},
         {"plugin-memory", "address space of a plug-in host process (0: no limit)",
          [big](Options& o, const std::string& t) { return storeNumber(t, 0, big, o.limits.pluginMemory); }},
         {"max-upload", "largest upload in bytes (K, M, G allowed)",

@@ -30,9 +30,10 @@ struct Options {
     std::string uploads;     // the upload folder
     std::string spool;       // temporary files: spooled replies, plug-in files
     std::string plugins;     // the plug-in folder
-    // Plug-ins run in a host process per conversation: names separated by
-    // commas, "all" or "none".
-    std::string isolated = "drawing-properties";
+    // Plug-ins run inside the server's process: names separated by commas,
+    // "all" or "none". Every other plug-in runs in a host process per
+    // conversation, so only the built-in ones are trusted by default.
+    std::string inProcess = "echo,store";
     Limits limits;
 };
 

@@ -119,7 +119,7 @@ bool childrenGone(pid_t parent, int seconds)
 }
 
 // A server whose plug-in folder holds echo and the misbehaving plug-in,
-// the latter run in host processes.
+// the latter run in host processes (as every plug-in but echo and store is).
 struct WithMisbehaving {
     TempFolder plugins;
     std::unique_ptr<Running> running;
@@ -127,7 +127,7 @@ struct WithMisbehaving {
     {
         std::filesystem::copy_file(PELUND_COMPANION_PLUGINS "/echo.so", plugins.file("echo.so"));
         std::filesystem::copy_file(PELUND_MISBEHAVING_PLUGIN, plugins.file("misbehaving.so"));
-        options.insert(options.end(), {"--plugins", plugins.path(), "--isolated-plugins", "misbehaving"});
+        options.insert(options.end(), {"--plugins", plugins.path()});
         running = std::make_unique<Running>(options);
     }
 };
@@ -150,7 +150,7 @@ TEST(CompanionOptions, BadOptionsAndValuesExitTwo)
         {"--idle", "0"},
         {"--message-time", ""},
         {"--plugin-memory", "lots"},
-        {"--isolated-plugins", ""},
+        {"--in-process-plugins", ""},
         {"--bind", "no-such-host.invalid"},
         {"--config", folder.path() + "/missing.conf"},
         {"--config", config},
@@ -273,7 +273,7 @@ TEST(Companion, HostileClients)
          }},
         {"never reading", {"--reply-memory", "256K", "--max-unread", "8M", "--spool-quota", "64M"}, neverReading},
         {"never reading, echo in a host process",
-         {"--reply-memory", "256K", "--max-unread", "8M", "--spool-quota", "64M", "--isolated-plugins", "echo"},
+         {"--reply-memory", "256K", "--max-unread", "8M", "--spool-quota", "64M", "--in-process-plugins", "none"},
          neverReading},
         {"oversize upload", {"--max-upload", "1M"},
          [](Running& r) {
@@ -405,9 +405,9 @@ TEST(Companion, PluginsComeFromTheFolderAndAFailureEndsOnlyItsConversation)
 // In the server's process and in a host process of its own.
 TEST(Companion, EchoSpoolsAReplyTheClientDoesNotReadYet)
 {
-    for (const char* isolated : {"none", "all"}) {
-        SCOPED_TRACE(isolated);
-        Running r({"--reply-memory", "64K", "--reply-memory-total", "1M", "--isolated-plugins", isolated});
+    for (const char* inProcess : {"all", "none"}) {
+        SCOPED_TRACE(inProcess);
+        Running r({"--reply-memory", "64K", "--reply-memory-total", "1M", "--in-process-plugins", inProcess});
         ASSERT_TRUE(r.server->ready());
         Client c(r.port());
         ASSERT_EQ(c.openPlugin("echo"), "OK1.0.0");
