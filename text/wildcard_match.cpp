@@ -24,7 +24,9 @@
 //
 // Comma-list alternatives are matched as separate searches over a range of
 // the pattern and a prefix of the string. An alternative holds no comma, so
-// no list nests inside one, and the native stack depth stays constant.
+// no list nests inside one, and the native stack depth stays constant. A
+// search meets the same list at many string positions, so it reads each
+// list once, into fixed space of its own, and keeps its alternatives.
 //
 // Mode matters for the Plus flavour only: its own steps use its permissive
 // bracket rules, while everything it reaches through a star, a bar or a
