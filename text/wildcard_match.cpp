@@ -24,7 +24,9 @@
 //
 // Comma-list alternatives are matched as separate searches over a range of
 // the pattern and a prefix of the string. An alternative holds no comma, so
-// no list nests inside one, and the native stack depth stays constant.
+// no list nests inside one, and the native stack depth stays constant. A
+// search meets the same list at many string positions, so it reads each
+// list once, into fixed space of its own, and keeps its alternatives.
 //
 // Mode matters for the Plus flavour only: its own steps use its permissive
 // bracket rules, while everything it reaches through a star, a bar or a
@@ -481,6 +483,26 @@ private:
         bool openEnd;
     };
 
+    // A list alternative: its place in the set and its length, what it holds
+    // (stars or bars, nothing special, or something between) and its length
+    // by the Plus flavour's own rules.
+    enum : uint8_t { Plain, Fixed, Open };
+    struct Alternative {
+        uint16_t at, length;
+        int ownLength;
+        uint8_t kind;
+    };
+
+    // A comma list read once: the bracket at I, its set and its closing ']',
+    // and its COUNT alternatives from FIRST on in alternatives_.
+    struct KeptList {
+        size_t i, set, close, first, count;
+        bool negated;
+    };
+    // Every list alternative holds at least one character and a comma
+    // follows all but the last, so one list of any length always fits.
+    static constexpr size_t listsKept = 8, alternativesKept = setLimit / 2 + 1;
+
     bool plusRules(uint8_t mode) const { return flavor_ == WildcardFlavor::Plus && mode == Own; }
     uint8_t recursionMode(uint8_t mode) const
     {
@@ -613,34 +635,72 @@ private:
     {
         if (j >= sn_)
             return {false, 0, 0, false};  // every form of bracket needs a character
+        for (size_t k = 0; k < listCount_; ++k)
+            if (lists_[k].i == i)
+                return list(lists_[k], j, mode);
         Bracket b = parseBracket(p_, pn_, i, level_);
         if (b.list)
-            return list(p_ + b.set, b.setLen, b.close, j, mode, b.negated);
+            return list(readList(i, b), j, mode);
         size_t next = singleStep(p_, pn_, i, s_[j], level_, cs_, plusRules(mode));
         return {next != none, next, j + 1, false};
     }
 
+    // Reads the comma list B at I into the kept lists, which a search
+    // reaches again at every string position a star or bar hands it. When
+    // they are full they are emptied first: a pattern with more lists than
+    // fit reads some of them again, as a search without them would.
+    const KeptList& readList(size_t i, const Bracket& b)
+    {
+        const Ch* set = p_ + b.set;
+        size_t count = 0;
+        for (size_t q = 0; q < b.setLen; ++q)
+            count += set[q] != ',' && (q == 0 || set[q - 1] == ',');
+        if (listCount_ == listsKept || alternativeCount_ + count > alternativesKept) {
+            listCount_ = 0;
+            alternativeCount_ = 0;
+        }
+        KeptList& l = lists_[listCount_++];
+        l = {i, b.set, b.close, alternativeCount_, 0, b.negated};
+        for (size_t a = 0; a <= b.setLen;) {
+            size_t e = size_t(std::find(set + a, set + b.setLen, Ch(',')) - set);
+            if (e > a) {
+                alternatives_[alternativeCount_++] = describe(set + a, a, e - a);
+                ++l.count;
+            }
+            a = e + 1;
+        }
+        return l;
+    }
+
+    // How alternative ALT[0, N), at AT in its set, is to be matched.
+    Alternative describe(const Ch* alt, size_t at, size_t n) const
+    {
+        Alternative d{uint16_t(at), uint16_t(n), int(n), Fixed};
+        if (std::find(alt, alt + n, Ch('*')) != alt + n ||
+            std::find(alt, alt + n, Ch('|')) != alt + n)
+            d.kind = Open;
+        else if (isPlain(alt, n))
+            d.kind = Plain;
+        if constexpr (std::is_same_v<Ch, char>)
+            if (flavor_ == WildcardFlavor::Plus)
+                d.ownLength = alternativeLengthOf(alt, n, nullptr);
+        return d;
+    }
+
     // The first alternative that matches at J is taken, and there is no
     // going back into later ones.
-    Step list(const Ch* set, size_t n, size_t close, size_t j, uint8_t mode, bool negated)
+    Step list(const KeptList& l, size_t j, uint8_t mode)
     {
         const size_t rest = std::min(sn_ - j, setLimit);
         const WildcardFlavor sub =
             flavor_ == WildcardFlavor::Plus ? WildcardFlavor::Standard : flavor_;
         bool matched = false, openEnd = false;
         size_t taken = 0;
-        for (size_t a = 0; a < n && !matched;) {
-            size_t b = a;
-            while (b < n && set[b] != ',')
-                ++b;
-            const Ch* alt = set + a;
-            size_t an = b - a;
-            a = b + 1;
-            if (an == 0)
-                continue;
-            bool starred = std::find(alt, alt + an, Ch('*')) != alt + an ||
-                           std::find(alt, alt + an, Ch('|')) != alt + an;
-            if (starred) {
+        const Alternative* end = alternatives_ + l.first + l.count;
+        for (const Alternative* d = alternatives_ + l.first; d != end && !matched; ++d) {
+            const Ch* alt = p_ + l.set + d->at;
+            size_t an = d->length;
+            if (d->kind == Open) {
                 for (size_t len = rest; len >= 1 && !matched; --len) {
                     if (matchAny(alt, an, s_ + j, len, level_, cs_, sub)) {
                         matched = true;
@@ -649,27 +709,25 @@ private:
                     }
                 }
             } else {
-                long long len = (long long)an;
-                if constexpr (std::is_same_v<Ch, char>)
-                    if (plusRules(mode))
-                        len = alternativeLengthOf(alt, an, nullptr);
+                long long len = plusRules(mode) ? d->ownLength : (long long)an;
                 if (len >= 0 && size_t(len) <= rest &&
-                    (isPlain(alt, an) ? size_t(len) == an && sameText(alt, s_ + j, an)
-                                      : matchAny(alt, an, s_ + j, size_t(len), level_, cs_, sub))) {
+                    (d->kind == Plain
+                         ? size_t(len) == an && sameText(alt, s_ + j, an)
+                         : matchAny(alt, an, s_ + j, size_t(len), level_, cs_, sub))) {
                     matched = true;
                     taken = size_t(len);
                 }
             }
         }
-        if (negated) {
+        if (l.negated) {
             // Fails where an alternative matches, else takes one character.
             if (matched)
                 return {false, 0, 0, false};
-            return {true, close + 1, j + 1, false};
+            return {true, l.close + 1, j + 1, false};
         }
         if (!matched)
             return {false, 0, 0, false};
-        return {true, close + 1, j + taken, openEnd};
+        return {true, l.close + 1, j + taken, openEnd};
     }
 
     // Before a run of two or more bars with at least two pattern characters
@@ -732,6 +790,10 @@ private:
     std::vector<uint64_t> seenBits_;
     std::unordered_set<uint64_t> seenSet_;
     std::unordered_map<uint64_t, bool> quick_;
+    // Filled as lists are met; nothing here is read before it is written.
+    KeptList lists_[listsKept];
+    Alternative alternatives_[alternativesKept];
+    size_t listCount_ = 0, alternativeCount_ = 0;
 };
 
 // Kept out of line, so that the common patterns, which never get here, do
@@ -945,8 +1007,11 @@ namespace {
 
 }  // namespace
 
-bool matchText(const char* pattern, const char* string, int level, bool caseSensitive,
-               WildcardFlavor flavor)
+// The exported matcher's way in, which most names take and leave through the
+// one-star road inlined here. Started on a 32-byte boundary, so that where
+// its loops fall does not move with the size of the search code before it.
+[[gnu::aligned(32)]] bool matchText(const char* pattern, const char* string, int level,
+                                    bool caseSensitive, WildcardFlavor flavor)
 {
     int quick = level >= 1 ? matchOneStar(pattern, string, level, caseSensitive) : -1;
     if (quick >= 0)

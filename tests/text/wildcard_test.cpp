@@ -78,6 +78,12 @@ TEST(Wildcards, EdgeCases)
         {"[a,b]", "[a,b]", 1, 1, 1},   {"x[ab*,c]", "xabq", 3, 1, 1},
         {"[^ab,cd]", "x", 3, 1, 1},    {"[^ab,cd]", "a", 3, 1, 1},   {"[^ab,cd]y", "aby", 3, 1, 0},
         {"\x80", "\x80", 1, 1, 1},     {"[\x80-0]", "5", 2, 1, 0},   {"[\x80-0]", "\x90", 2, 1, 1},
+        {"[ab,ba][ab,ba]", "abba", 3, 1, 1}, {"[ab,ba][ab,ba]", "aab", 3, 1, 0},
+        {"*[ab,ba]*[ab,ba]", "xbaxab", 3, 1, 1}, {"*[ab,ba]*[ab,ba]", "xbax", 3, 1, 0},
+        {"*[x,yz]", "ayz", 3, 1, 1},   {"*[x,yz]", "ay", 3, 1, 0},   {"a*[x,y*]", "aqyq", 3, 1, 1},
+        {"[a,,b,]c", "bc", 3, 1, 1},   {"[a,,b,]c", "c", 3, 1, 0},   {"[^a,,b]x", "cx", 3, 1, 1},
+        {"[a|b,c]d", "axbd", 3, 1, 1}, {"[a|b,c]d", "cd", 3, 1, 1},  {"[a|b,c]d", "axyd", 3, 1, 0},
+        {"*[a||,b]|[a,b]", "xaxyxb", 3, 1, 1}, {"[a[b],c]x", "cx", 3, 1, 1},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(psString_matchWithWildcards(c.pattern, c.string, c.level, c.cs), c.expected)
@@ -194,7 +200,9 @@ TEST(Wildcards, ShortRoadAgreesWithTheSearchAndTheReference)
 // the shapes with a road of their own: one star (the tail read from the
 // end, case folded through a table), remembered patterns (the first element
 // tested alone, a plain character after a star found a block at a time) and
-// searches that remember states (lists and bars on long names). Case pairs
+// searches that remember states (lists and bars on long names; lists met
+// again and again, repeated, at the end, with empty alternatives or bars
+// inside, more of them than a search keeps read). Case pairs
 // and their neighbours ('@' and '`', '[' and '{', 0xC4 and 0xE4) must fold
 // only where ASCII letters do. Each pattern is matched many times in a row,
 // so the exported matcher answers from its remembered form; the range form
@@ -204,7 +212,16 @@ TEST(Wildcards, FastRoadsAgreeOnNamesOfEveryLengthAndPlace)
     const char* patterns[] = {"*.dgn", "*.DgN", "plan*", "p?an-*.d?n", "*{", "*@", "*\xe4",
                               "*-*x", "[a-p]*-0[2-9].*", "?*Q*", "*a*A", "[^a]*", "x*{*",
                               "*[ab,ba]*[ab,ba]*|b", "*[ab,-0,d?n]*|x", "[^ab,b]*a|",
-                              "*a||b*[a-c,dgn]", "[A,a]*|.dgn"};
+                              "*a||b*[a-c,dgn]", "[A,a]*|.dgn", "*[ab,ba][ab,ba]*[ab,ba]|",
+                              "*x*[a,,b,]", "[^a,,b]*[dgn,x,]", "[a|,b*]*|[ab,b||]x",
+                              "[a,b][b,x]*[a,x][x,q][a,-]*[b,0][d,g][n,x][a,b]|", nullptr};
+    // Lists with more alternatives than a search keeps at once, each met
+    // many times.
+    std::string ys;
+    for (int k = 0; k < 90; ++k)
+        ys += "y,";
+    const std::string longLists = "*[" + ys + "ab]*[" + ys + "ba]|";
+    patterns[std::size(patterns) - 1] = longLists.c_str();
     const std::string letters = "aAbBxXqQ-0.dgnDGN{[@`\xe4\xc4|";
     std::mt19937 rng(20261214);
     char buffer[16 + 80];
