@@ -1,26 +1,12 @@
 #include "listing.h"
 
+#include "text/copy_text.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
 
 namespace cli {
-
-std::string copyText(std::string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 namespace {
 
@@ -30,7 +16,7 @@ void printLine(const std::vector<Cell>& cells)
     for (size_t k = 0; k < cells.size(); ++k) {
         if (k)
             line += '\t';
-        line += cells[k] ? copyText(*cells[k]) : "\\N";
+        line += cells[k] ? pelund::copyText(*cells[k]) : "\\N";
     }
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);

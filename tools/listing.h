@@ -19,9 +19,6 @@ struct Listing {
     std::vector<std::vector<Cell>> rows;
 };
 
-// TEXT with \, tab, newline and carriage return written as \\, \t, \n, \r.
-std::string copyText(std::string_view text);
-
 // Prints LISTING on stdout in the text format or as JSON.
 void print(const Listing& listing, bool json);
 

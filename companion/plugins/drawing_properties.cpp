@@ -11,6 +11,7 @@
 #include "pelund-companion/plugin.h"
 #include "pelund/drawing.h"
 #include "platform/compound_file.h"
+#include "text/copy_text.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,21 +27,6 @@ struct Conversation {
     uint64_t written = 0;
 };
 
-std::string escaped(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 std::string describe(int fd)
 {
     std::string path = "/proc/self/fd/" + std::to_string(fd);
@@ -51,7 +37,7 @@ std::string describe(int fd)
         return text;
     static const char* const sets[] = {"", "summary", "document", "user-defined"};
     pelund::forEachDocumentProperty(*file, [&](int set, const std::string& name, const std::string& value) {
-        text += std::string(sets[set]) + "\t" + escaped(name) + "\t" + escaped(value) + "\n";
+        text += std::string(sets[set]) + "\t" + pelund::copyText(name) + "\t" + pelund::copyText(value) + "\n";
     });
     return text;
 }
