@@ -33,6 +33,7 @@ const NamedId kDocumentNames[] = {
 };
 
 struct SetPlace {
+    const char* label;  // what listings call the set
     const char* stream;
     const char* formatId;
     const NamedId* names;  // null for the user-defined set
@@ -40,10 +41,10 @@ struct SetPlace {
 };
 
 const SetPlace kSets[] = {
-    {"\005SummaryInformation", "F29F85E0-4FF9-1068-AB91-08002B27B3D9", kSummaryNames, std::size(kSummaryNames)},
-    {"\005DocumentSummaryInformation", "D5CDD502-2E9C-101B-9397-08002B2CF9AE", kDocumentNames,
+    {"summary", "\005SummaryInformation", "F29F85E0-4FF9-1068-AB91-08002B27B3D9", kSummaryNames, std::size(kSummaryNames)},
+    {"document", "\005DocumentSummaryInformation", "D5CDD502-2E9C-101B-9397-08002B2CF9AE", kDocumentNames,
      std::size(kDocumentNames)},
-    {"\005DocumentSummaryInformation", "D5CDD505-2E9C-101B-9397-08002B2CF9AE", nullptr, 0},
+    {"user-defined", "\005DocumentSummaryInformation", "D5CDD505-2E9C-101B-9397-08002B2CF9AE", nullptr, 0},
 };
 
 enum class SetRead { Absent, Damaged, Ok };
@@ -128,11 +129,9 @@ bool findDocumentProperty(const CompoundFile& file, std::string_view name, std::
 }
 
 void forEachDocumentProperty(const CompoundFile& file,
-                             const std::function<void(int, const std::string&, const std::string&)>& visit)
+                             const std::function<void(const char*, const std::string&, const std::string&)>& visit)
 {
-    int set = 0;
     for (const SetPlace& place : kSets) {
-        ++set;
         PropertySection section;
         if (readSet(file, place, &section) != SetRead::Ok)
             continue;
@@ -147,7 +146,7 @@ void forEachDocumentProperty(const CompoundFile& file,
             if (!place.names)
                 name = nameOf(section, p.id, &named);
             if (named)
-                visit(set, name, propertyText(p.value));
+                visit(place.label, name, propertyText(p.value));
         }
     }
 }

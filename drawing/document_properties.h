@@ -17,10 +17,10 @@ namespace pelund {
 bool findDocumentProperty(const CompoundFile& file, std::string_view name, std::string* text,
                           const std::function<void(const std::string&)>& report);
 
-// Every property of the three sets that the file has: set (1 to 3), name
-// and text, in the order of the sets.
+// Every property of the three sets that the file has: set ("summary",
+// "document" or "user-defined"), name and text, in the order of the sets.
 void forEachDocumentProperty(const CompoundFile& file,
-                             const std::function<void(int set, const std::string& name,
+                             const std::function<void(const char* set, const std::string& name,
                                                       const std::string& text)>& visit);
 
 }  // namespace pelund

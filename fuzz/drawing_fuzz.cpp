@@ -14,7 +14,7 @@ namespace {
 void readAll(const pelund::CompoundFile& file)
 {
     (void)file.rootElements();
-    pelund::forEachDocumentProperty(file, [](int, const std::string& name, const std::string& text) {
+    pelund::forEachDocumentProperty(file, [](const char*, const std::string& name, const std::string& text) {
         if (name.size() > pelund::kPropertyTextMax || text.size() > pelund::kPropertyTextMax)
             std::abort();
     });

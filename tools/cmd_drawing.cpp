@@ -66,10 +66,9 @@ int runDgn(const DgnOptions& o)
         std::printf("%s\n", value);
         return cli::success;
     }
-    static const char* const sets[] = {"", "summary", "document", "user-defined"};
     cli::Listing listing{{"set", "name", "value"}, {}};
-    pelund::forEachDocumentProperty(*file, [&](int set, const std::string& name, const std::string& text) {
-        listing.rows.push_back({sets[set], name, text});
+    pelund::forEachDocumentProperty(*file, [&](const char* set, const std::string& name, const std::string& text) {
+        listing.rows.push_back({set, name, text});
     });
     cli::print(listing, o.json);
     return cli::success;

@@ -35,9 +35,8 @@ std::string describe(int fd)
     auto file = pelund::CompoundFile::open(path, &status);
     if (!file)
         return text;
-    static const char* const sets[] = {"", "summary", "document", "user-defined"};
-    pelund::forEachDocumentProperty(*file, [&](int set, const std::string& name, const std::string& value) {
-        text += std::string(sets[set]) + "\t" + pelund::copyText(name) + "\t" + pelund::copyText(value) + "\n";
+    pelund::forEachDocumentProperty(*file, [&](const char* set, const std::string& name, const std::string& value) {
+        text += std::string(set) + "\t" + pelund::copyText(name) + "\t" + pelund::copyText(value) + "\n";
     });
     return text;
 }
