@@ -94,9 +94,8 @@ bool HostConversation::overdue(std::chrono::steady_clock::time_point now, std::c
 
 int HostConversation::begin(char kind, uint32_t length)
 {
-    unsigned char payload[5];
-    payload[0] = static_cast<unsigned char>(kind);
-    storeLittle32(payload + 1, length);
+    unsigned char payload[host::headerSize];
+    host::storeHeader(payload, kind, length);
     return send(host::frame(host::beginFrame, payload, sizeof payload));
 }
 

@@ -1,5 +1,7 @@
 #include "companion/upload_folder.h"
 
+#include "text/char_class.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,8 +22,7 @@ bool isValidUploadName(const std::string& name)
     if (name.empty() || name.size() > 255 || name[0] == '.')
         return false;
     for (char c : name) {
-        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                  c == '_' || c == '-' || c == '+';
+        bool ok = isAsciiAlnum(c) || c == '.' || c == '_' || c == '-' || c == '+';
         if (!ok)
             return false;
     }
