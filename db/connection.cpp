@@ -79,8 +79,6 @@ bool boundsItsReplies(const std::u16string& s) { return driverLibraryOf(s).find(
 
 std::u16string withDriverTimeouts(const std::u16string& s, const ActiveDatabase& db)
 {
-    if (!boundsItsReplies(s))
-        return s;
     unsigned io = (db.queryTimeoutOff ? 15 : db.queryTimeout) + 2;
     std::string bounds = "CONN_TIMEOUT=" + std::to_string(db.loginTimeout) +
                          ";READ_TIMEOUT=" + std::to_string(io) + ";WRITE_TIMEOUT=" + std::to_string(io) + ";";
@@ -255,6 +253,7 @@ bool connectWith(const std::u16string& s, unsigned options)
     // The sockets that the connect opens are the connection's, watched
     // under calls when the driver does not bound its waits for a reply.
     std::vector<PeerSocket> before = peerSockets();
+    const bool bounds = boundsItsReplies(s);
     SQLRETURN r;
     if (namesFileDsn(s)) {
         // unixODBC reads file DSNs only in its 8-bit connect.
@@ -266,7 +265,7 @@ bool connectWith(const std::u16string& s, unsigned options)
         std::u16string back = codePageToUtf16(reinterpret_cast<const char*>(out));
         std::memcpy(completed, back.c_str(), std::min<size_t>(back.size() + 1, 1024) * 2);
     } else {
-        std::u16string bounded = withDriverTimeouts(s, db);
+        std::u16string bounded = bounds ? withDriverTimeouts(s, db) : s;
         r = SQLDriverConnectW(db.hdbc, nullptr, const_cast<SQLWCHAR*>(wide(bounded)), SQL_NTS,
                               completed, 1024, &length, mode);
     }
@@ -279,7 +278,7 @@ bool connectWith(const std::u16string& s, unsigned options)
         closeConnection(true);
         throw e;
     }
-    if (!boundsItsReplies(s)) {
+    if (!bounds) {
         auto sockets = socketsAdded(before, peerSockets());
         if (!sockets.empty())
             db.watchedSockets = std::make_shared<const std::vector<PeerSocket>>(std::move(sockets));
