@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -71,6 +72,12 @@ struct ActiveDatabase {
     // through the 8-bit ones, whatever the process's locale).
     Engine engine = Engine::Other;
     bool narrowDriver = false;
+    // Whether SQLGetData after SQLSetPos (SQL_POSITION) reads the row asked
+    // for inside a block of many rows: known of psqlODBC.
+    bool positionsInBlocks = false;
+    // Whether the driver delivers UTF-16 values; asked at the connection's
+    // first UTF-16 cursor (db/block_fetch.cpp).
+    std::optional<bool> deliversWideValues;
     // The sockets the driver opened for this connection, when its own
     // settings do not bound a wait for the server's reply; the watchdog
     // (db/call_watchdog.h) shuts them down under a call that overruns.

@@ -151,14 +151,13 @@ bool deliversWideValues(SQLHDBC hdbc)
            SQL_SUCCEEDED(watched(h, [&] { return SQLFetch(h); }));
 }
 
-// Whether SQLGetData after SQLSetPos (SQL_POSITION) reads the row asked
-// for inside a block of many rows: known of psqlODBC.
-bool positionsInBlocks(SQLHDBC hdbc)
+// The same, asked once per connection.
+bool deliversWideValuesOnce(SQLHDBC hdbc)
 {
-    char name[64] = {};
-    SQLSMALLINT length = 0;
-    return SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DRIVER_NAME, name, sizeof name, &length)) &&
-           std::string_view(name).starts_with("psqlodbc");
+    std::optional<bool>& known = activeDatabase().deliversWideValues;
+    if (!known)
+        known = deliversWideValues(hdbc);
+    return *known;
 }
 
 bool bindAll(Cursor& c, RowBlock& b)
@@ -190,7 +189,7 @@ bool canFetchInBlocks(SQLHDBC hdbc, bool wide)
                                     nullptr)) &&
            (getData & (SQL_GD_BOUND | SQL_GD_ANY_COLUMN)) == (SQL_GD_BOUND | SQL_GD_ANY_COLUMN) &&
            !usesDeclareFetch(activeDatabase().fullConnectString) &&
-           (!wide || deliversWideValues(hdbc));
+           (!wide || deliversWideValuesOnce(hdbc));
 }
 
 void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
@@ -207,7 +206,7 @@ void startBlockFetch(Cursor& c, SQLHDBC hdbc, bool wide)
     // length reported short.
     size_t perCharacter = wide ? 2 : 4;
     bool bounded = (getData & SQL_GD_BLOCK) != 0;
-    b->repositions = bounded && !wide && positionsInBlocks(hdbc);
+    b->repositions = bounded && !wide && activeDatabase().positionsInBlocks;
     size_t rowBytes = 0;
     for (const ColumnDescription& d : c.columns) {
         if (!bindable(d.type, wide)) {

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <string_view>
 
 namespace pelund {
 namespace {
@@ -149,8 +150,12 @@ void learnDriver(ActiveDatabase& db)
         db.engine = engineNamed(reinterpret_cast<const char16_t*>(dbms));
     char library[512] = {};
     db.narrowDriver = false;
-    if (SQL_SUCCEEDED(SQLGetInfo(db.hdbc, SQL_DRIVER_NAME, library, sizeof library, &length)))
+    db.positionsInBlocks = false;
+    db.deliversWideValues.reset();
+    if (SQL_SUCCEEDED(SQLGetInfo(db.hdbc, SQL_DRIVER_NAME, library, sizeof library, &length))) {
         db.narrowDriver = !loadedObjectDefines(library, "SQLExecDirectW");
+        db.positionsInBlocks = std::string_view(library).starts_with("psqlodbc");
+    }
     if (db.engine == Engine::MySql)
         executeStatement(u"SET SESSION sql_mode = CONCAT(@@SESSION.sql_mode, ',NO_BACKSLASH_ESCAPES')");
 }
